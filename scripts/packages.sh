@@ -1,0 +1,26 @@
+# Debian 12 packages that building, running and testing Sieciownik need. Sourced by scripts/run and
+# scripts/test; installs only what is missing, so a second run is quick.
+
+SIECIOWNIK_BUILD_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
+  libmpv-dev libgl-dev libsqlite3-dev
+  fonts-wine xdg-utils
+)
+SIECIOWNIK_TEST_PACKAGES=(
+  xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11
+  libbenchmark-dev clang
+)
+
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing Debian packages: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,23 @@
+#include "bannerbrowser.h"
+
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace app {
+
+void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page) {
+  auto* view = bannerStrip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
+  if (view == nullptr) {
+    view = new QWebEngineView(bannerStrip);
+    view->setObjectName(QStringLiteral("BannerBrowser"));
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    auto* layout = new QVBoxLayout(bannerStrip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view);
+    view->show();
+  }
+  view->load(page);
+}
+
+}  // namespace app

@@ -1,0 +1,180 @@
+#include "tmainform.h"
+
+#include <QEvent>
+#include <QFont>
+#include <QListWidgetItem>
+#include <QShortcut>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/bannerschedule.h"
+#include "app/producer.h"
+#include "app/tform4.h"
+#include "browser/stationbrowser.h"
+#include "platform/anchors.h"
+#include "platform/shell.h"
+#include "playback/launcher.h"
+#include "privacy/privacypanelform.h"
+#include "search/searchpanelform.h"
+#include "ui_tmainform.h"
+
+namespace app {
+namespace {
+
+void fillHost(QWidget* host, QWidget* content) {
+  auto* layout = new QVBoxLayout(host);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(content);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(MainFormEnvironment environment)
+    : QWidget(nullptr), ui(new Ui::TMainForm), environment_(std::move(environment)), BannerTimer(new QTimer(this)) {
+  ui->setupUi(this);
+  setMinimumSize(692, 556);
+
+  static const char* const icons[] = {":/icons/telewizja.png", ":/icons/radio.png", ":/icons/wyszukiwarka.png",
+                                      ":/icons/prywatnosc.png"};
+  for (int i = 0; i < ui->CategorySelect->count(); ++i) {
+    QListWidgetItem* item = ui->CategorySelect->item(i);
+    item->setIcon(QIcon(QString::fromLatin1(icons[i])));
+    item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  }
+  ui->Image1->setPixmap(QPixmap(QStringLiteral(":/images/header.png")));
+  QFont headerFont(QStringLiteral("MS Sans Serif"));
+  headerFont.setPixelSize(11);
+  headerFont.setBold(true);
+  ui->Label1->setFont(headerFont);
+  ui->Label1->setAttribute(Qt::WA_TranslucentBackground);
+  ui->Label30->setCursor(Qt::PointingHandCursor);
+  ui->Label30->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
+  ui->Label30->installEventFilter(this);
+  ui->CategorySelect->installEventFilter(this);
+  setUpAnchors();
+
+  // Escape presses the window's first cancel button.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, ui->CloseButton, &QPushButton::click);
+  connect(ui->CloseButton, &QPushButton::clicked, this, &TMainForm::CloseButtonClick);
+  connect(ui->HelpButton, &QPushButton::clicked, this, &TMainForm::HelpButtonClick);
+  connect(ui->UpdateButton, &QPushButton::clicked, this, &TMainForm::UpdateButtonClick);
+  connect(BannerTimer, &QTimer::timeout, this, &TMainForm::BannerTimerTimer);
+
+  browser_ = new browser::StationBrowser(ui->TVPanel, ui->FMPanel, environment_.services, this,
+                                         environment_.programFolder);
+  launcher_ = new playback::Launcher(*browser_, environment_.services, this);
+  search_ = new search::SearchPanelForm(ui->SearchPanel, environment_.services, this);
+  fillHost(ui->SearchPanel, search_);
+  privacy_ = new privacy::PrivacyPanelForm(ui->PrivacyPanel, environment_.services, this);
+  fillHost(ui->PrivacyPanel, privacy_);
+
+  FormCreate();
+}
+
+TMainForm::~TMainForm() { delete ui; }
+
+void TMainForm::setUpAnchors() {
+  using namespace platform;
+  auto* anchors = new Anchors(this);
+  anchors->add(ui->Panel3, AnchorLeft | AnchorTop | AnchorRight);
+  anchors->add(ui->Bevel1, AnchorLeft | AnchorTop | AnchorRight);
+  anchors->add(ui->CategoryPanel, AnchorLeft | AnchorTop | AnchorBottom);
+  anchors->add(ui->Shape1, AnchorLeft | AnchorTop | AnchorRight);
+  anchors->add(ui->Image1, AnchorLeft | AnchorTop | AnchorRight);
+  anchors->add(ui->Label1, AnchorLeftTop);
+  for (QWidget* panel : {ui->TVPanel, ui->FMPanel, ui->SearchPanel, ui->PrivacyPanel}) anchors->add(panel, AnchorAll);
+  anchors->add(ui->Label29, AnchorLeft | AnchorBottom);
+  anchors->add(ui->Label30, AnchorLeft | AnchorBottom);
+  for (QWidget* button : {ui->HelpButton, ui->UpdateButton, ui->CloseButton})
+    anchors->add(button, AnchorRight | AnchorBottom);
+
+  auto* categoryAnchors = new Anchors(ui->CategoryPanel);
+  categoryAnchors->add(ui->CategorySelectTitle, AnchorLeft | AnchorTop | AnchorRight);
+  categoryAnchors->add(ui->CategorySelect, AnchorAll);
+}
+
+void TMainForm::FormCreate() {
+  // 1. The connection-state lookup, once.
+  if (environment_.lookupConnectedQuery) InternetConnectedQuery = environment_.lookupConnectedQuery();
+  // 2. No station selected yet: the browser starts with SelectedTv and SelectedRadio at -1.
+  // 3. The privacy options, read before their handlers are attached.
+  privacy_->ReadOptions();
+  // 4. and 5. The catalogue refresh hooks, then the catalogues.
+  browser_->SetRefreshHooks();
+  browser_->LoadTvFeed();
+  browser_->LoadRadioFeed();
+
+  BannerTimer->start(kBannerFirstTickMs);
+}
+
+void TMainForm::CreateSecondaryWindows() {
+  privacy_->CreateBusyNote();
+  updateWindow_ = new TForm4(this);
+}
+
+bool TMainForm::event(QEvent* event) {
+  if (event->type() == QEvent::Paint && paintHandlerAttached_) {
+    const bool handled = QWidget::event(event);
+    FormPaint();
+    return handled;
+  }
+  return QWidget::event(event);
+}
+
+void TMainForm::FormPaint() {
+  paintHandlerAttached_ = false;
+  // Only now does the category list get its handlers: nothing that happened to it while the
+  // window was being built switches panels.
+  connect(ui->CategorySelect, &QListWidget::currentItemChanged, this,
+          [this](QListWidgetItem* current, QListWidgetItem* previous) {
+            CategorySelectChange(current);
+            if (previous != nullptr) search_->CategorySelectSelectItem(ui->CategorySelect->row(previous), false);
+            if (current != nullptr) search_->CategorySelectSelectItem(ui->CategorySelect->row(current), true);
+          });
+  ui->CategorySelect->setCurrentRow(0);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui->Label30 && event->type() == QEvent::MouseButtonRelease) {
+    Label30Click();
+    return true;
+  }
+  if (watched == ui->CategorySelect && event->type() == QEvent::FocusIn && !paintHandlerAttached_) {
+    // CategorySelectEnter: the search panel's category reset for the selected item.
+    const int row = ui->CategorySelect->currentRow();
+    if (row >= 0) search_->CategorySelectSelectItem(row, true);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::CategorySelectChange(QListWidgetItem* item) {
+  if (item == nullptr) return;
+  ui->Label1->setText(item->text());
+  const int index = ui->CategorySelect->row(item);
+  ui->TVPanel->setVisible(index == 0);
+  ui->FMPanel->setVisible(index == 1);
+  ui->SearchPanel->setVisible(index == 2);
+  ui->PrivacyPanel->setVisible(index == 3);
+}
+
+void TMainForm::CloseButtonClick() { close(); }
+
+void TMainForm::HelpButtonClick() {
+  environment_.services.shell.ShellOpen(environment_.programFolder + QStringLiteral("help.html"));
+}
+
+void TMainForm::Label30Click() {
+  environment_.services.shell.ShellOpen(kProducerHomePage, {}, platform::ShowState::Maximised);
+}
+
+void TMainForm::UpdateButtonClick() {}
+
+void TMainForm::BannerTimerTimer() {
+  const BannerTick tick = bannerTick(InternetConnectedQuery);
+  BannerTimer->setInterval(tick.nextIntervalMs);
+  if (tick.navigate && environment_.navigateBanner) environment_.navigateBanner(ui->Panel3, QUrl(kBannerPage));
+}
+
+}  // namespace app

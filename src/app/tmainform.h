@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "platform/connection.h"
+#include "platform/services.h"
+
+class QListWidgetItem;
+class QTimer;
+class QUrl;
+
+namespace Ui { class TMainForm; }
+namespace browser { class StationBrowser; }
+namespace playback { class Launcher; }
+namespace search { class SearchPanelForm; }
+namespace privacy { class PrivacyPanelForm; }
+
+namespace app {
+
+// What the main window takes from the program's start: the platform services and the few things
+// tests replace (the connection lookup, the banner's browser, the program's folder).
+struct MainFormEnvironment {
+  platform::Services services;
+  std::function<platform::ConnectedQuery()> lookupConnectedQuery;
+  std::function<void(QWidget* bannerStrip, const QUrl& page)> navigateBanner;
+  QString programFolder;  // ends with a separator
+};
+
+// The one main window: banner strip, category list and header, the four content panels (each
+// owned by its subsystem), and the bottom bar.
+class TMainForm final : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TMainForm(MainFormEnvironment environment);
+  ~TMainForm() override;
+
+  // The windows created after the main window, in their order.
+  void CreateSecondaryWindows();
+
+  browser::StationBrowser& stationBrowser() { return *browser_; }
+  QTimer& bannerTimer() { return *BannerTimer; }
+
+  void CategorySelectChange(QListWidgetItem* item);
+  void CloseButtonClick();
+  void HelpButtonClick();
+  void Label30Click();
+  void UpdateButtonClick();
+  void BannerTimerTimer();
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormPaint();
+  void setUpAnchors();
+
+  Ui::TMainForm* ui;
+  MainFormEnvironment environment_;
+  platform::ConnectedQuery InternetConnectedQuery;
+  QTimer* BannerTimer;
+  bool paintHandlerAttached_ = true;
+  browser::StationBrowser* browser_ = nullptr;
+  playback::Launcher* launcher_ = nullptr;
+  search::SearchPanelForm* search_ = nullptr;
+  privacy::PrivacyPanelForm* privacy_ = nullptr;
+  QWidget* updateWindow_ = nullptr;
+};
+
+}  // namespace app

@@ -1,0 +1,102 @@
+#include <QtTest>
+
+#include "platform/anchors.h"
+#include "platform/codepage.h"
+#include "platform/shell.h"
+
+using platform::CodePage;
+
+class PlatformTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void polishLettersInEachCodePage_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QByteArray>("bytes");
+    // ą and ś sit at different places in the two Polish code pages.
+    QTest::newRow("1250") << QStringLiteral("ąś") << 1250 << QByteArray("\xB9\x9C");
+    QTest::newRow("8859-2") << QStringLiteral("ąś") << 28592 << QByteArray("\xB1\xB6");
+    QTest::newRow("utf-8") << QStringLiteral("ąś") << 65001 << QByteArray("\xC4\x85\xC5\x9B");
+    QTest::newRow("żółw 8859-2") << QStringLiteral("żółw") << 28592 << QByteArray("\xBF\xF3\xB3w");
+    QTest::newRow("ascii") << QStringLiteral("Kraków 2005").left(4) << 28592 << QByteArray("Krak");
+  }
+  void polishLettersInEachCodePage() {
+    QFETCH(QString, text);
+    QFETCH(int, codePage);
+    QFETCH(QByteArray, bytes);
+    const auto cp = static_cast<CodePage>(codePage);
+    QCOMPARE(platform::fromUnicode(text, cp), bytes);
+    QCOMPARE(platform::toUnicode(bytes, cp), text);
+  }
+
+  void missingCharactersBecomeQuestionMarks() {
+    // The euro sign is in 1250 but not in ISO-8859-2; a CJK character and an emoji in neither.
+    QCOMPARE(platform::fromUnicode(u"a€b", CodePage::Iso8859_2), QByteArray("a?b"));
+    QCOMPARE(platform::fromUnicode(u"€", CodePage::Windows1250), QByteArray("\x80"));
+    QCOMPARE(platform::fromUnicode(u"x漢y", CodePage::Windows1250), QByteArray("x?y"));
+    QCOMPARE(platform::fromUnicode(QString::fromUtf8("a\xF0\x9F\x93\xBBz"), CodePage::Iso8859_2), QByteArray("a?z"));
+    QCOMPARE(platform::throughCodePage(u"€uro", CodePage::Iso8859_2), QStringLiteral("?uro"));
+  }
+
+  void everyByteOfIso8859_2RoundTrips() {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b) all.append(static_cast<char>(b));
+    QCOMPARE(platform::fromUnicode(platform::toUnicode(all, CodePage::Iso8859_2), CodePage::Iso8859_2), all);
+  }
+
+  void shellCommands_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("parameters");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("web page") << "http://www.example.pl/" << "" << "xdg-open" << QStringList{"http://www.example.pl/"};
+    QTest::newRow("local file") << "/opt/s/help.html" << "" << "xdg-open" << QStringList{"/opt/s/help.html"};
+    QTest::newRow("program with a stream address")
+        << "realplay" << "rtsp://x.pl/a b;rm -rf ~" << "realplay" << QStringList{"rtsp://x.pl/a b;rm -rf ~"};
+    QTest::newRow("program without parameters") << "realplay" << "" << "realplay" << QStringList{};
+    QTest::newRow("search address") << "http://www.google.pl/search?q=a+b" << ""
+                                    << "xdg-open" << QStringList{"http://www.google.pl/search?q=a+b"};
+  }
+  void shellCommands() {
+    QFETCH(QString, target);
+    QFETCH(QString, parameters);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    const platform::ShellCommand command = platform::shellCommandFor(target, parameters);
+    QCOMPARE(command.program, program);
+    QCOMPARE(command.arguments, arguments);
+  }
+
+  void shellOpenReturnsAtOnceForAMissingProgram() {
+    platform::DesktopShell shell;
+    QElapsedTimer timer;
+    timer.start();
+    shell.ShellOpen(QStringLiteral("no-such-program-sieciownik"), QStringLiteral("x"));
+    QVERIFY(timer.elapsed() < 5000);
+  }
+
+  void anchorsMoveAndStretch() {
+    QWidget parent;
+    parent.resize(200, 100);
+    auto* stretch = new QWidget(&parent);
+    stretch->setGeometry(10, 10, 100, 50);
+    auto* corner = new QWidget(&parent);
+    corner->setGeometry(150, 70, 40, 20);
+    auto* fixed = new QWidget(&parent);
+    fixed->setGeometry(5, 5, 10, 10);
+    platform::Anchors anchors(&parent);
+    anchors.add(stretch, platform::AnchorAll);
+    anchors.add(corner, platform::AnchorRight | platform::AnchorBottom);
+    anchors.add(fixed, platform::AnchorLeftTop);
+    parent.show();
+    parent.resize(260, 130);
+    QCOMPARE(stretch->geometry(), QRect(10, 10, 160, 80));
+    QCOMPARE(corner->geometry(), QRect(210, 100, 40, 20));
+    QCOMPARE(fixed->geometry(), QRect(5, 5, 10, 10));
+    parent.resize(200, 100);
+    QCOMPARE(corner->geometry(), QRect(150, 70, 40, 20));
+  }
+};
+
+QTEST_MAIN(PlatformTest)
+#include "tst_platform.moc"
