@@ -111,6 +111,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::CreateSecondaryWindows() {
   privacy_->CreateBusyNote();
+  browser_->CreateEditors();
   updateWindow_ = new TForm4(this);
 }
 

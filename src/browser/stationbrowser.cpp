@@ -18,5 +18,6 @@ StationBrowser::~StationBrowser() = default;
 void StationBrowser::SetRefreshHooks() {}
 void StationBrowser::LoadTvFeed() {}
 void StationBrowser::LoadRadioFeed() {}
+void StationBrowser::CreateEditors() {}
 
 }  // namespace browser

@@ -21,6 +21,8 @@ class StationBrowser final : public QObject {
   void SetRefreshHooks();
   void LoadTvFeed();
   void LoadRadioFeed();
+  // Start-up, after the busy note: the editor dialogs TForm2 and TForm3.
+  void CreateEditors();
 
  private:
   QWidget* tvHost_;
