@@ -65,7 +65,10 @@ int main(int argc, char** argv) {
   platform::DesktopShell shell;
   platform::QtMessageBoxes boxes;
   app::TMainForm mainForm(app::MainFormEnvironment{
-      {shell, boxes}, &platform::lookupConnectedQuery, &app::navigateBannerBrowser, platform::programFolder()});
+      {shell, boxes},
+      &platform::lookupConnectedQuery,
+      &app::navigateBannerBrowser,
+      platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")})});
   mainForm.CreateSecondaryWindows();
   mainForm.show();
   return QApplication::exec();

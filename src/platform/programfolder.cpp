@@ -1,9 +1,50 @@
 #include "programfolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <unistd.h>
 
 namespace platform {
+namespace {
 
-QString programFolder() { return QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
+QString withSeparator(QString folder) {
+  if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
+}
+
+bool userMayWrite(const QString& folder) { return ::access(QFile::encodeName(folder).constData(), W_OK) == 0; }
+
+QString userDataHome() {
+  const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
+  if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
+  return qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
+}
+
+}  // namespace
+
+QString programFolder() { return withSeparator(QCoreApplication::applicationDirPath()); }
+
+QString dataFolder(const QStringList& dataFiles) { return dataFolderFor(programFolder(), dataFiles); }
+
+QString dataFolderFor(const QString& executableFolder, const QStringList& dataFiles) {
+  const QString exeFolder = withSeparator(executableFolder);
+  if (userMayWrite(exeFolder)) return exeFolder;
+
+  const QString userFolder = withSeparator(userDataHome() + QStringLiteral("/sieciownik"));
+  QDir().mkpath(userFolder);
+  const QStringList installedFolders{exeFolder, withSeparator(QDir::cleanPath(exeFolder + QStringLiteral("../share/sieciownik")))};
+  for (const QString& name : dataFiles) {
+    if (QFileInfo::exists(userFolder + name)) continue;  // the user's own copy wins, always
+    for (const QString& installed : installedFolders) {
+      if (!QFileInfo::exists(installed + name)) continue;
+      if (QFile::copy(installed + name, userFolder + name))
+        QFile::setPermissions(userFolder + name, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+      break;
+    }
+  }
+  return userFolder;
+}
 
 }  // namespace platform

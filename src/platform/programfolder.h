@@ -1,10 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
 // The folder of the program's own executable, ending with a path separator.
 QString programFolder();
+
+// The folder that holds the program's data files (the catalogues and help.html), ending with a
+// separator. The program writes its catalogues there, so it is the executable's folder only where
+// the user may write to it (a build, a per-user install). An installed program's folder is not the
+// user's: then it is $XDG_DATA_HOME/sieciownik, filled on first use from the installed copies
+// (beside the executable, or in ../share/sieciownik).
+QString dataFolder(const QStringList& dataFiles);
+
+// The same rule with the executable's folder given, for tests.
+QString dataFolderFor(const QString& executableFolder, const QStringList& dataFiles);
 
 }  // namespace platform

@@ -1,8 +1,13 @@
 #include <QtTest>
 
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include "platform/anchors.h"
 #include "platform/codepage.h"
+#include "platform/programfolder.h"
 #include "platform/shell.h"
+#include "support/sandbox.h"
 
 using platform::CodePage;
 
@@ -75,6 +80,9 @@ class PlatformTest : public QObject {
     QVERIFY(timer.elapsed() < 5000);
   }
 
+  void dataFolderIsTheProgramsWhenWritable();
+  void installedProgramUsesTheUsersDataFolder();
+
   void anchorsMoveAndStretch() {
     QWidget parent;
     parent.resize(200, 100);
@@ -97,6 +105,51 @@ class PlatformTest : public QObject {
     QCOMPARE(corner->geometry(), QRect(150, 70, 40, 20));
   }
 };
+
+void PlatformTest::dataFolderIsTheProgramsWhenWritable() {
+  testsupport::Sandbox sandbox;
+  const QString exe = sandbox.filePath(QStringLiteral("bin"));
+  QDir().mkpath(exe);
+  QCOMPARE(platform::dataFolderFor(exe, {QStringLiteral("TV.FEED")}), exe + QLatin1Char('/'));
+  QVERIFY(!QFileInfo::exists(sandbox.home() + QStringLiteral("/.local/share/sieciownik")));
+}
+
+void PlatformTest::installedProgramUsesTheUsersDataFolder() {
+  testsupport::Sandbox sandbox;
+  // An installed layout: <prefix>/bin (not writable) and <prefix>/share/sieciownik with the data.
+  const QString prefix = sandbox.filePath(QStringLiteral("usr"));
+  QDir().mkpath(prefix);
+  if (::mount("tmpfs", QFile::encodeName(prefix).constData(), "tmpfs", 0, "size=1m") != 0)
+    QSKIP("needs the right to mount a tmpfs (run as root)");
+  const auto unmount = qScopeGuard([&] { ::umount(QFile::encodeName(prefix).constData()); });
+  QDir().mkpath(prefix + QStringLiteral("/bin"));
+  QDir().mkpath(prefix + QStringLiteral("/share/sieciownik"));
+  auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+  write(prefix + QStringLiteral("/share/sieciownik/TV.FEED"), "installed tv");
+  write(prefix + QStringLiteral("/share/sieciownik/help.html"), "installed help");
+  QVERIFY(::mount(nullptr, QFile::encodeName(prefix).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
+
+  const QString userFolder = sandbox.home() + QStringLiteral("/.local/share/sieciownik/");
+  const QStringList files{QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")};
+  QCOMPARE(platform::dataFolderFor(prefix + QStringLiteral("/bin"), files), userFolder);
+  auto read = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+  };
+  QCOMPARE(read(userFolder + QStringLiteral("TV.FEED")), QByteArray("installed tv"));
+  QCOMPARE(read(userFolder + QStringLiteral("help.html")), QByteArray("installed help"));
+  QVERIFY(!QFileInfo::exists(userFolder + QStringLiteral("RADIO.FEED")));  // nothing installed, nothing made up
+  QVERIFY(QFileInfo(userFolder + QStringLiteral("TV.FEED")).isWritable());
+
+  // The user's own catalogue is never overwritten by the installed one.
+  write(userFolder + QStringLiteral("TV.FEED"), "users own");
+  QCOMPARE(platform::dataFolderFor(prefix + QStringLiteral("/bin"), files), userFolder);
+  QCOMPARE(read(userFolder + QStringLiteral("TV.FEED")), QByteArray("users own"));
+}
 
 QTEST_MAIN(PlatformTest)
 #include "tst_platform.moc"
