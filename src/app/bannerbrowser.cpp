@@ -12,10 +12,11 @@ void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page) {
     view = new QWebEngineView(bannerStrip);
     view->setObjectName(QStringLiteral("BannerBrowser"));
     view->setContextMenuPolicy(Qt::NoContextMenu);
+    // A strip 65 pixels high cannot show an error page usefully: it stays white until a page loads.
+    QObject::connect(view, &QWebEngineView::loadFinished, view, [view](bool ok) { view->setVisible(ok); });
     auto* layout = new QVBoxLayout(bannerStrip);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
-    view->show();
   }
   view->load(page);
 }

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QListWidgetItem>
 #include <QShortcut>
 #include <QTimer>
@@ -43,7 +44,11 @@ TMainForm::TMainForm(MainFormEnvironment environment)
     item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
   }
   ui->Image1->setPixmap(QPixmap(QStringLiteral(":/images/header.png")));
-  QFont headerFont(QStringLiteral("MS Sans Serif"));
+  // The free "MS Sans Serif" has no bold face; Tahoma Bold has the same height and width class.
+  const QString headerFamily = QFontDatabase::styles(QStringLiteral("MS Sans Serif")).contains(QStringLiteral("Bold"))
+                                   ? QStringLiteral("MS Sans Serif")
+                                   : QStringLiteral("Tahoma");
+  QFont headerFont(headerFamily);
   headerFont.setPixelSize(11);
   headerFont.setBold(true);
   ui->Label1->setFont(headerFont);
