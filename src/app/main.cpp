@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "app/application.h"
 #include "app/bannerbrowser.h"
 #include "app/hintpause.h"
 #include "app/tmainform.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
   // The banner's web engine and the player's video share OpenGL contexts.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
-  QApplication application(argc, argv);
+  app::Application application(argc, argv);
   // The media player library refuses to start unless numbers are formatted the C way.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Sieciownik"));
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
 
   platform::DesktopShell shell;
   platform::QtMessageBoxes boxes;
+  application.setErrorReport(&boxes);
   app::TMainForm mainForm(app::MainFormEnvironment{
       {shell, boxes},
       &platform::lookupConnectedQuery,

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QApplication>
+
+namespace platform { class MessageBoxes; }
+
+namespace app {
+
+// The application object. An error that escapes an event handler ends that handler only: it is
+// shown in the general error box (the error's text, the application's title) and the program goes on.
+class Application final : public QApplication {
+ public:
+  Application(int& argc, char** argv);
+
+  void setErrorReport(platform::MessageBoxes* boxes) { boxes_ = boxes; }
+  bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  platform::MessageBoxes* boxes_ = nullptr;
+};
+
+}  // namespace app
