@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "catalogue/stations.h"
+
+class QIODevice;
 
 namespace catalogue {
 
@@ -25,9 +28,34 @@ struct SaveResult {
   QString error;  // why the file could not be written (Polish, for the user)
 };
 
+// Why a line of a catalogue file was left out.
+struct DroppedLine {
+  enum Reason {
+    RequiredEmpty,  // a required column is missing, empty or "-"
+    NotAnInteger,   // a required number column does not hold a signed 32-bit integer
+  };
+  qint64 lineNumber = 0;  // 1-based; CR LF, LF and CR each end one line
+  int column = 0;         // 1-based position in the line's column order
+  const char* field = ""; // the record field the column fills ("RegionId")
+  Reason reason = RequiredEmpty;
+  QString text;           // the column's trimmed text as read
+};
+
+struct LoadOptions {
+  // The program opens its catalogues for reading and writing, so a file it could not save back is
+  // not loaded either; tools that only read turn this off.
+  bool requireWriteAccess = true;
+  // Told about every line that is left out, in file order.
+  std::function<void(const DroppedLine&)> onDroppedLine;
+};
+
 // Append the records of a scrambled catalogue file to `into`, in file order.
-LoadResult loadTvFeed(const QString& path, TvStations& into);
-LoadResult loadRadioFeed(const QString& path, RadioStations& into);
+LoadResult loadTvFeed(const QString& path, TvStations& into, const LoadOptions& options = {});
+LoadResult loadRadioFeed(const QString& path, RadioStations& into, const LoadOptions& options = {});
+
+// The same from a device already open for reading (Loaded or ReadError).
+LoadResult loadTvFeed(QIODevice& device, TvStations& into, const LoadOptions& options = {});
+LoadResult loadRadioFeed(QIODevice& device, RadioStations& into, const LoadOptions& options = {});
 
 // Rewrite the whole file from the array; crash-safe (temporary file, flush, rename). On failure the
 // old file is left exactly as it was.

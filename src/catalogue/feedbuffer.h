@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+#include <array>
+
+class QIODevice;
+
+namespace catalogue {
+
+// The scrambling of catalogue files: every byte is XORed with the low 8 bits of a running key that
+// starts afresh for each file and drops by 13 after every byte. Applying it twice gives the plain
+// bytes back.
+class FeedKey {
+ public:
+  static constexpr quint32 kStart = 0x6A3F2B17;
+  void apply(char* bytes, qsizetype count) {
+    for (qsizetype i = 0; i < count; ++i) {
+      bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ (value_ & 0xFF));
+      value_ -= 13;
+    }
+  }
+
+ private:
+  quint32 value_ = kStart;
+};
+
+inline constexpr qsizetype kFeedBufferSize = 4096;
+
+// Reads descrambled lines through one 4096-byte buffer. A line ends at the first CR or LF after at
+// least one other byte; breaks at the start of a line are skipped, so CR LF, LF and CR all end a
+// line and blank lines vanish.
+class FeedReader {
+ public:
+  explicit FeedReader(QIODevice& device) : device_(device) {}
+
+  enum Status { Line, End, Error };
+  // The next line, without its break; `line` stays valid until the next call. A last line without
+  // a break is returned like any other.
+  Status readLine(QByteArrayView& line);
+  // Where the line returned last starts, counting CR LF, LF and CR as one break each.
+  qint64 lineNumber() const { return lineNumber_; }
+  QString errorString() const;
+
+ private:
+  bool refill();
+  void countBreak(char byte);
+
+  QIODevice& device_;
+  std::array<char, kFeedBufferSize> buffer_;
+  qsizetype pos_ = 0;
+  qsizetype count_ = 0;
+  FeedKey key_;
+  bool eof_ = false;
+  bool failed_ = false;
+  QByteArray pending_;  // a line that runs across a buffer refill
+  qint64 nextLine_ = 1;
+  qint64 lineNumber_ = 0;
+  bool afterCr_ = false;
+};
+
+// Scrambles bytes through one 4096-byte buffer into a file descriptor. Errors are kept as errno
+// values; after the first one nothing more is written.
+class FeedWriter {
+ public:
+  explicit FeedWriter(int fd) : fd_(fd) {}
+  void write(QByteArrayView bytes);
+  // Writes what is left in the buffer; 0 or the first errno met.
+  int finish();
+
+ private:
+  void flushBuffer();
+
+  int fd_;
+  std::array<char, kFeedBufferSize> buffer_;
+  qsizetype pos_ = 0;
+  FeedKey key_;
+  int error_ = 0;
+};
+
+}  // namespace catalogue

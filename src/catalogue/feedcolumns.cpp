@@ -1,0 +1,119 @@
+#include "feedcolumns.h"
+
+#include <cstring>
+
+#include "catalogue/feedinteger.h"
+#include "catalogue/feedtext.h"
+
+namespace catalogue {
+namespace {
+
+constexpr QByteArrayView kHttpPrefix = "http://";
+
+bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+template <typename Station>
+DroppedLine dropped(const FeedColumn<Station>& column, int position, DroppedLine::Reason reason, QByteArrayView text) {
+  DroppedLine line;
+  line.column = position;
+  line.field = column.field;
+  line.reason = reason;
+  line.text = fromFeedCodePage(text);
+  return line;
+}
+
+}  // namespace
+
+QByteArrayView trimFeed(QByteArrayView text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && isTrimmed(text[begin])) ++begin;
+  while (end > begin && isTrimmed(text[end - 1])) --end;
+  return text.sliced(begin, end - begin);
+}
+
+QByteArrayView TakeFeedColumn(QByteArrayView& line) {
+  const char* tab = line.isEmpty() ? nullptr : static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
+  QByteArrayView taken = line;
+  if (tab) {
+    const qsizetype at = tab - line.data();
+    taken = line.first(at);
+    line = trimFeed(line.sliced(at + 1));
+  } else {
+    line = {};
+  }
+  taken = trimFeed(taken);
+  if (taken == "-") return {};
+  return taken;
+}
+
+template <typename Station>
+std::optional<DroppedLine> parseFeedLine(QByteArrayView line, Station& record) {
+  const auto columns = feedColumns<Station>();
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const FeedColumn<Station>& column = columns[i];
+    const int position = static_cast<int>(i) + 1;
+    QByteArrayView text = TakeFeedColumn(line);
+    if (text.isEmpty() && isRequired(column.kind)) return dropped(column, position, DroppedLine::RequiredEmpty, text);
+    switch (column.kind) {
+      case FeedColumnKind::Address:
+        if (text.startsWith(kHttpPrefix)) text = text.sliced(kHttpPrefix.size());
+        [[fallthrough]];
+      case FeedColumnKind::Name:
+      case FeedColumnKind::Stream:
+        record.*column.text = fromFeedCodePage(text);
+        break;
+      case FeedColumnKind::Quality:
+        record.*column.integer = parseFeedInteger(text).value_or(0);
+        break;
+      case FeedColumnKind::Byte:
+      case FeedColumnKind::Integer:
+      case FeedColumnKind::Live: {
+        const std::optional<qint32> value = parseFeedInteger(text);
+        if (!value) return dropped(column, position, DroppedLine::NotAnInteger, text);
+        if (column.kind == FeedColumnKind::Byte) record.*column.byte = static_cast<quint8>(*value & 0xFF);
+        else if (column.kind == FeedColumnKind::Integer) record.*column.integer = *value;
+        else record.*column.flag = *value == 1;
+        break;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+template <typename Station>
+void appendFeedLine(const Station& record, QByteArray& out) {
+  const auto columns = feedColumns<Station>();
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const FeedColumn<Station>& column = columns[i];
+    if (i > 0) out.append('\t');
+    switch (column.kind) {
+      case FeedColumnKind::Name:
+      case FeedColumnKind::Address:
+      case FeedColumnKind::Stream: {
+        const QString& text = record.*column.text;
+        if (text.isEmpty() && column.kind != FeedColumnKind::Name) out.append('-');
+        else appendToFeedCodePage(text, out);
+        break;
+      }
+      case FeedColumnKind::Byte:
+        appendFeedInteger(record.*column.byte, out);
+        break;
+      case FeedColumnKind::Integer:
+      case FeedColumnKind::Quality:
+        appendFeedInteger(record.*column.integer, out);
+        break;
+      case FeedColumnKind::Live:
+        out.append(record.*column.flag ? '1' : '2');
+        break;
+    }
+  }
+  out.append("\r\n", 2);
+}
+
+template std::optional<DroppedLine> parseFeedLine(QByteArrayView, TvStation&);
+template std::optional<DroppedLine> parseFeedLine(QByteArrayView, RadioStation&);
+template void appendFeedLine(const TvStation&, QByteArray&);
+template void appendFeedLine(const RadioStation&, QByteArray&);
+
+}  // namespace catalogue
