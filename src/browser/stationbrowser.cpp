@@ -1,8 +1,16 @@
 #include "stationbrowser.h"
 
+#include <QListWidget>
+#include <QPushButton>
 #include <QWidget>
 
+#include "browser/browserpanel.h"
+#include "browser/listupdater.h"
+#include "browser/nameorder.h"
 #include "browser/panelforms.h"
+#include "browser/tform2.h"
+#include "browser/tform3.h"
+#include "catalogue/feedfile.h"
 
 namespace browser {
 
@@ -12,29 +20,101 @@ StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Servi
       services_(services),
       mainWindow_(mainWindow),
       catalogueFolder_(std::move(catalogueFolder)),
+      names_(std::make_unique<NameClasses>()),
+      updater_(std::make_unique<ListUpdater>(*names_)),
       tvForm_(new TvPanelForm(tvHost)),
-      fmForm_(new FmPanelForm(fmHost)) {}
+      fmForm_(new FmPanelForm(fmHost)) {
+  if (!catalogueFolder_.isEmpty() && !catalogueFolder_.endsWith(QLatin1Char('/'))) catalogueFolder_ += QLatin1Char('/');
+  tv_ = std::make_unique<BrowserPanel<catalogue::TvStation>>(BrowserPanel<catalogue::TvStation>::Setup{
+      tvForm_->controls(), tvStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kTvFeedName, *names_,
+      *updater_});
+  radio_ = std::make_unique<BrowserPanel<catalogue::RadioStation>>(BrowserPanel<catalogue::RadioStation>::Setup{
+      fmForm_->controls(), radioStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kRadioFeedName,
+      *names_, *updater_});
+  connectPanel(*tv_);
+  connectPanel(*radio_);
+  const PanelControls& tv = tvForm_->controls();
+  connect(tv.addButton, &QPushButton::clicked, this, &StationBrowser::Button7Click);
+  connect(tv.editButton, &QPushButton::clicked, this, &StationBrowser::Button8Click);
+  const PanelControls& fm = fmForm_->controls();
+  connect(fm.addButton, &QPushButton::clicked, this, &StationBrowser::Button5Click);
+  connect(fm.editButton, &QPushButton::clicked, this, &StationBrowser::Button11Click);
+}
 
 StationBrowser::~StationBrowser() = default;
 
-void StationBrowser::SetRefreshHooks() {}
-void StationBrowser::LoadTvFeed() {}
-void StationBrowser::LoadRadioFeed() {}
-void StationBrowser::CreateEditors() {}
+template <class Station>
+void StationBrowser::connectPanel(BrowserPanel<Station>& panel) {
+  const PanelControls& c = panel.controls();
+  connect(c.regionList, &QListWidget::itemSelectionChanged, this, [this, list = c.regionList] { ListBox1Click(list); });
+  connect(c.stationList, &QListWidget::itemSelectionChanged, this, [&panel] { panel.StationClick(); });
+  connect(c.deleteButton, &QPushButton::clicked, this, [&panel] { panel.DeleteClick(); });
+  connect(c.copyButton, &QPushButton::clicked, this, [&panel] { panel.CopyClick(); });
+}
+
+void StationBrowser::SetRefreshHooks() {
+  tv_->SetRefreshHook();
+  radio_->SetRefreshHook();
+}
+
+void StationBrowser::LoadTvFeed() { tv_->Load(); }
+void StationBrowser::LoadRadioFeed() { radio_->Load(); }
+
+void StationBrowser::CreateEditors() {
+  tvEditor_ = new TForm2(mainWindow_, services_.boxes, tvStations_, [this] { return tv_->selectedRegion(); });
+  radioEditor_ = new TForm3(mainWindow_, services_.boxes, radioStations_, [this] { return radio_->selectedRegion(); });
+}
 
 catalogue::TvStations& StationBrowser::tvStations() { return tvStations_; }
 catalogue::RadioStations& StationBrowser::radioStations() { return radioStations_; }
-int StationBrowser::SelectedTv() const { return selectedTv_; }
-int StationBrowser::SelectedRadio() const { return selectedRadio_; }
-int StationBrowser::SelectedTvRegion() const { return selectedTvRegion_; }
-int StationBrowser::SelectedRadioRegion() const { return selectedRadioRegion_; }
-const catalogue::TvStation* StationBrowser::selectedTvStation() const {
-  return selectedTv_ < 0 ? nullptr : &tvStations_[selectedTv_];
-}
-const catalogue::RadioStation* StationBrowser::selectedRadioStation() const {
-  return selectedRadio_ < 0 ? nullptr : &radioStations_[selectedRadio_];
-}
+int StationBrowser::SelectedTv() const { return tv_->selected(); }
+int StationBrowser::SelectedRadio() const { return radio_->selected(); }
+int StationBrowser::SelectedTvRegion() const { return tv_->selectedRegion(); }
+int StationBrowser::SelectedRadioRegion() const { return radio_->selectedRegion(); }
+const catalogue::TvStation* StationBrowser::selectedTvStation() const { return tv_->selectedStation(); }
+const catalogue::RadioStation* StationBrowser::selectedRadioStation() const { return radio_->selectedStation(); }
 QWidget* StationBrowser::tvForm() const { return tvForm_; }
 QWidget* StationBrowser::fmForm() const { return fmForm_; }
+
+void StationBrowser::FillRegionList(QListWidget* regionList) {
+  if (regionList == tvForm_->controls().regionList) tv_->FillRegionList();
+  else radio_->FillRegionList();
+}
+
+void StationBrowser::ListBox1Click(QListWidget* sender) {
+  if (sender == tvForm_->controls().regionList) tv_->RegionClick();
+  else radio_->RegionClick();
+}
+
+void StationBrowser::ListBox2Click() { tv_->StationClick(); }
+void StationBrowser::ListBox4Click() { radio_->StationClick(); }
+
+void StationBrowser::Button7Click() {
+  if (tvEditor_ != nullptr) tvEditor_->EditStation(-1);
+  SaveTvFeed();
+}
+
+void StationBrowser::Button8Click() {
+  if (tvEditor_ != nullptr && tv_->selected() != -1) tvEditor_->EditStation(tv_->selected());
+  SaveTvFeed();
+}
+
+void StationBrowser::Button9Click() { tv_->DeleteClick(); }
+void StationBrowser::Button10Click() { tv_->CopyClick(); }
+
+void StationBrowser::Button5Click() {
+  if (radioEditor_ != nullptr) radioEditor_->EditStation(-1);
+  SaveRadioFeed();
+}
+
+void StationBrowser::Button11Click() {
+  if (radioEditor_ != nullptr && radio_->selected() != -1) radioEditor_->EditStation(radio_->selected());
+  SaveRadioFeed();
+}
+
+void StationBrowser::Button12Click() { radio_->DeleteClick(); }
+void StationBrowser::Button13Click() { radio_->CopyClick(); }
+void StationBrowser::SaveTvFeed() { tv_->Save(); }
+void StationBrowser::SaveRadioFeed() { radio_->Save(); }
 
 }  // namespace browser

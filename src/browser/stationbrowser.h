@@ -2,15 +2,23 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 #include "catalogue/stations.h"
 #include "platform/services.h"
 
+class QListWidget;
 class QWidget;
 
 namespace browser {
 
+template <class Station>
+class BrowserPanel;
+class NameClasses;
+class ListUpdater;
 class PanelForm;
+class TForm2;
+class TForm3;
 
 // The TV and radio panels: their forms, the station arrays and selection state, the handlers.
 class StationBrowser final : public QObject {
@@ -41,19 +49,43 @@ class StationBrowser final : public QObject {
   // The panel forms inside TVPanel and FMPanel.
   QWidget* tvForm() const;
   QWidget* fmForm() const;
+  // The editor dialogs; nullptr before CreateEditors.
+  TForm2* tvEditor() const { return tvEditor_; }
+  TForm3* radioEditor() const { return radioEditor_; }
+
+  // The panels' handlers, under the names the controls raise them by.
+  void FillRegionList(QListWidget* regionList);
+  void ListBox1Click(QListWidget* sender);
+  void ListBox2Click();
+  void ListBox4Click();
+  void Button7Click();
+  void Button8Click();
+  void Button9Click();
+  void Button10Click();
+  void Button5Click();
+  void Button11Click();
+  void Button12Click();
+  void Button13Click();
+  void SaveTvFeed();
+  void SaveRadioFeed();
 
  private:
+  template <class Station>
+  void connectPanel(BrowserPanel<Station>& panel);
+
   platform::Services services_;
   QWidget* mainWindow_;
   QString catalogueFolder_;
+  std::unique_ptr<NameClasses> names_;
+  std::unique_ptr<ListUpdater> updater_;
   PanelForm* tvForm_;
   PanelForm* fmForm_;
   catalogue::TvStations tvStations_;
   catalogue::RadioStations radioStations_;
-  int selectedTv_ = -1;
-  int selectedRadio_ = -1;
-  int selectedTvRegion_ = 0;
-  int selectedRadioRegion_ = 0;
+  std::unique_ptr<BrowserPanel<catalogue::TvStation>> tv_;
+  std::unique_ptr<BrowserPanel<catalogue::RadioStation>> radio_;
+  TForm2* tvEditor_ = nullptr;
+  TForm3* radioEditor_ = nullptr;
 };
 
 }  // namespace browser

@@ -1,0 +1,170 @@
+#include "browserpanel.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScopeGuard>
+
+#include "browser/catalogueedits.h"
+#include "browser/listupdater.h"
+#include "browser/nameorder.h"
+#include "browser/stationviews.h"
+#include "catalogue/feedfile.h"
+#include "catalogue/regions.h"
+#include "platform/messageboxes.h"
+
+namespace browser {
+namespace {
+
+catalogue::LoadResult loadFeed(const QString& path, catalogue::TvStations& into) {
+  return catalogue::loadTvFeed(path, into);
+}
+catalogue::LoadResult loadFeed(const QString& path, catalogue::RadioStations& into) {
+  return catalogue::loadRadioFeed(path, into);
+}
+catalogue::SaveResult saveFeed(const QString& path, const catalogue::TvStations& stations) {
+  return catalogue::saveTvFeed(path, stations);
+}
+catalogue::SaveResult saveFeed(const QString& path, const catalogue::RadioStations& stations) {
+  return catalogue::saveRadioFeed(path, stations);
+}
+
+}  // namespace
+
+template <class Station>
+BrowserPanel<Station>::BrowserPanel(Setup setup)
+    : c_(setup.controls),
+      stations_(setup.stations),
+      services_(setup.services),
+      mainWindow_(setup.mainWindow),
+      feedPath_(std::move(setup.feedPath)),
+      names_(setup.names),
+      updater_(setup.updater) {}
+
+template <class Station>
+void BrowserPanel<Station>::SetRefreshHook() {
+  refreshHook_ = [this] { FillRegionList(); };
+}
+
+template <class Station>
+void BrowserPanel<Station>::Load() {
+  const catalogue::LoadResult result = loadFeed(feedPath_, stations_);
+  if (result.status == catalogue::LoadResult::Loaded) {
+    if (refreshHook_) refreshHook_();
+  } else if (result.status == catalogue::LoadResult::ReadError) {
+    services_.boxes.showGeneralError(mainWindow_, result.error);
+  }
+}
+
+template <class Station>
+void BrowserPanel<Station>::Save() {
+  catalogue::SaveResult result;
+  {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    if (refreshHook_) refreshHook_();
+    result = saveFeed(feedPath_, stations_);
+  }
+  if (!result.ok) services_.boxes.showError(mainWindow_, result.error);
+}
+
+template <class Station>
+void BrowserPanel<Station>::FillRegionList() {
+  QListWidget* list = c_.regionList;
+  {
+    updater_.BeginListUpdate(list, false);
+    const auto end = qScopeGuard([&] { updater_.EndListUpdate(list); });
+    updater_.AddListEntry(list, catalogue::regionName(catalogue::kFavouritesRow), catalogue::kFavouritesRow);
+    const auto present = regionsWithStations(stations_);
+    for (int row = 1; row < catalogue::kRegionCount; ++row)
+      if (present[row]) updater_.AddListEntry(list, catalogue::regionName(row), row);
+  }
+  RegionClick();
+}
+
+template <class Station>
+void BrowserPanel<Station>::RegionClick() {
+  const int row = selectedRow(c_.regionList);
+  if (row < 0) {
+    selectedRegion_ = 0;
+  } else {
+    const int region = catalogue::regionRowByName(c_.regionList->item(row)->text());
+    const bool reset = region != selectedRegion_;
+    selectedRegion_ = region < 0 ? 0 : region;
+    QListWidget* list = c_.stationList;
+    updater_.BeginListUpdate(list, reset);
+    const auto end = qScopeGuard([&] { updater_.EndListUpdate(list); });
+    if (region >= 0)
+      for (int index : stationsOfRegion(stations_, catalogue::Regions[region].Id))
+        updater_.AddListEntry(list, displayText(stations_[index]), index);
+  }
+  StationClick();
+}
+
+template <class Station>
+void BrowserPanel<Station>::StationClick() {
+  selected_ = -1;
+  const int row = selectedRow(c_.stationList);
+  if (row < 0) {
+    showDetails(nullptr);
+    return;
+  }
+  if (selectedRow(c_.regionList) < 0) return;
+  // The entry carries its station's index: equal names and out-of-order regions map right.
+  const int index = entryIndex(c_.stationList, row);
+  if (index < 0 || index >= static_cast<int>(stations_.size())) return;
+  if (stations_[index].RegionId != catalogue::Regions[selectedRegion_].Id) return;
+  selected_ = index;
+  showDetails(&stations_[index]);
+}
+
+template <class Station>
+void BrowserPanel<Station>::showDetails(const Station* station) {
+  const StationDetails details = station != nullptr ? describeStation(*station) : StationDetails{};
+  c_.nameLine->setText(details.name);
+  c_.classificationLine->setText(details.classification);
+  c_.encodingLine->setText(details.encoding);
+  for (QLineEdit* line : {c_.nameLine, c_.classificationLine, c_.encodingLine}) line->setCursorPosition(0);
+  const StationButtons buttons = station != nullptr ? stationButtons(*station, selectedRegion_) : StationButtons{};
+  c_.editButton->setEnabled(buttons.edit);
+  c_.deleteButton->setEnabled(buttons.remove);
+  c_.copyButton->setEnabled(buttons.copy);
+  c_.wwwButton->setEnabled(buttons.www);
+  if (c_.scheduleButton != nullptr) c_.scheduleButton->setEnabled(buttons.schedule);
+  c_.startButton->setEnabled(buttons.start);
+}
+
+template <class Station>
+void BrowserPanel<Station>::DeleteClick() {
+  if (selected_ < 0) return;
+  const Station& station = stations_[selected_];
+  if (!services_.boxes.askQuestion(mainWindow_, deleteQuestion(station.Name, station.RegionId))) return;
+  stations_.erase(stations_.begin() + selected_);
+  Save();
+}
+
+template <class Station>
+void BrowserPanel<Station>::CopyClick() {
+  switch (copyToFavourites(stations_, selected_, names_.collator())) {
+    case CopyResult::NotCopied:
+      return;
+    case CopyResult::AlreadyFavourite:
+      services_.boxes.showError(mainWindow_, QStringLiteral("Strumień o tej nazwie jest już w Ulubionych"));
+      return;
+    case CopyResult::Copied:
+      Save();
+      services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
+      return;
+  }
+}
+
+template <class Station>
+const Station* BrowserPanel<Station>::selectedStation() const {
+  return selected_ < 0 ? nullptr : &stations_[selected_];
+}
+
+template class BrowserPanel<catalogue::TvStation>;
+template class BrowserPanel<catalogue::RadioStation>;
+
+}  // namespace browser
