@@ -53,8 +53,10 @@ std::optional<DroppedLine> parseFeedLine(QByteArrayView line, Station& record) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const FeedColumn<Station>& column = columns[i];
     const int position = static_cast<int>(i) + 1;
+    const bool missing = line.isEmpty();
     QByteArrayView text = TakeFeedColumn(line);
-    if (text.isEmpty() && isRequired(column.kind)) return dropped(column, position, DroppedLine::RequiredEmpty, text);
+    if (text.isEmpty() && isRequired(column.kind))
+      return dropped(column, position, missing ? DroppedLine::RequiredMissing : DroppedLine::RequiredEmpty, text);
     switch (column.kind) {
       case FeedColumnKind::Address:
         if (text.startsWith(kHttpPrefix)) text = text.sliced(kHttpPrefix.size());

@@ -31,8 +31,9 @@ struct SaveResult {
 // Why a line of a catalogue file was left out.
 struct DroppedLine {
   enum Reason {
-    RequiredEmpty,  // a required column is missing, empty or "-"
-    NotAnInteger,   // a required number column does not hold a signed 32-bit integer
+    RequiredMissing,  // the line ends before a required column
+    RequiredEmpty,    // a required column holds "-", the empty value
+    NotAnInteger,     // a required number column does not hold a signed 32-bit integer
   };
   qint64 lineNumber = 0;  // 1-based; CR LF, LF and CR each end one line
   int column = 0;         // 1-based position in the line's column order

@@ -1,0 +1,248 @@
+#include "playlistcommands.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <variant>
+
+#include "catalogue/feedfile.h"
+#include "catalogue/sources/directories.h"
+#include "catalogue/sources/playlist.h"
+#include "catalogue/sources/playlistmapping.h"
+
+namespace feedtool {
+namespace {
+
+using namespace catalogue;
+using namespace catalogue::sources;
+
+// --tv|--radio, one "--name VALUE" option whose value is one of `formats`, optional flags, and
+// at least `minFiles` file names.
+struct FormatArguments {
+  CatalogueKind kind = CatalogueKind::Tv;
+  QString format;
+  QStringList files;
+  QStringList flags;
+};
+
+std::optional<FormatArguments> parseFormatArguments(const QStringList& arguments, const QString& option,
+                                                    const QStringList& formats, const QStringList& allowedFlags,
+                                                    qsizetype minFiles, ToolStreams& io) {
+  FormatArguments parsed;
+  int kinds = 0;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("--tv") || argument == QLatin1String("--radio")) {
+      parsed.kind = argument == QLatin1String("--tv") ? CatalogueKind::Tv : CatalogueKind::Radio;
+      ++kinds;
+    } else if (argument == option) {
+      if (++i == arguments.size() || !formats.contains(arguments[i])) {
+        io.err << "error: " << option << " takes one of " << formats.join(QLatin1Char('|')) << "\n";
+        return std::nullopt;
+      }
+      parsed.format = arguments[i];
+    } else if (allowedFlags.contains(argument)) {
+      parsed.flags << argument;
+    } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+      io.err << "error: unknown option " << argument << "\n";
+      return std::nullopt;
+    } else {
+      parsed.files << argument;
+    }
+  }
+  if (kinds != 1) {
+    io.err << "error: give exactly one of --tv and --radio\n";
+    return std::nullopt;
+  }
+  if (parsed.format.isEmpty()) {
+    io.err << "error: " << option << " " << formats.join(QLatin1Char('|')) << " is missing\n";
+    return std::nullopt;
+  }
+  if (parsed.files.size() < minFiles) {
+    io.err << "error: expected at least " << minFiles << " file names, got " << parsed.files.size() << "\n";
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+std::optional<QByteArray> readFile(const QString& path, ToolStreams& io) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    io.err << "error: cannot read " << path << ": " << file.errorString() << "\n";
+    return std::nullopt;
+  }
+  return file.readAll();
+}
+
+// The entries of all playlist files, in order.
+std::optional<Playlist> readPlaylists(const QString& format, const QStringList& files, ToolStreams& io) {
+  Playlist all;
+  for (const QString& path : files) {
+    const auto bytes = readFile(path, io);
+    if (!bytes) return std::nullopt;
+    Playlist playlist;
+    if (format == QLatin1String("m3u")) {
+      playlist = parseM3u(playlistText(*bytes));
+    } else if (format == QLatin1String("pls")) {
+      playlist = parsePls(playlistText(*bytes));
+    } else {
+      auto parsed = parseXspf(*bytes);
+      if (!parsed) {
+        io.err << "error: " << path << " is not an XSPF playlist\n";
+        return std::nullopt;
+      }
+      playlist = std::move(*parsed);
+    }
+    all.insert(all.end(), playlist.begin(), playlist.end());
+  }
+  return all;
+}
+
+// Several saved responses of one list, as one list.
+QByteArray joinedArrays(const std::vector<QByteArray>& bodies) {
+  if (bodies.size() == 1) return bodies.front();
+  QJsonArray joined;
+  for (const QByteArray& body : bodies)
+    for (const QJsonValue& value : QJsonDocument::fromJson(body).array()) joined.append(value);
+  return QJsonDocument(joined).toJson(QJsonDocument::Compact);
+}
+
+const char* failureText(ParseFailure failure) {
+  switch (failure) {
+    case ParseFailure::NotJson: return "is not JSON";
+    case ParseFailure::WrongShape: return "is not a station list of that directory";
+    case ParseFailure::Cancelled:
+    case ParseFailure::None: break;
+  }
+  return "cannot be read";
+}
+
+std::optional<RadioStations> readRadioDirectory(const QStringList& files, ToolStreams& io) {
+  std::vector<QByteArray> bodies;
+  for (const QString& path : files) {
+    const auto bytes = readFile(path, io);
+    if (!bytes) return std::nullopt;
+    const ParseFailure failure = parseRadioDirectory(*bytes).failure;
+    if (failure != ParseFailure::None) {
+      io.err << "error: " << path << " " << failureText(failure) << "\n";
+      return std::nullopt;
+    }
+    bodies.push_back(*bytes);
+  }
+  return parseRadioDirectory(joinedArrays(bodies)).stations;
+}
+
+std::optional<TvStations> readTvDirectory(const QStringList& files, ToolStreams& io) {
+  std::vector<QByteArray> channels;
+  std::vector<QByteArray> streams;
+  for (const QString& path : files) {
+    const auto bytes = readFile(path, io);
+    if (!bytes) return std::nullopt;
+    switch (tvDirectoryListKind(*bytes)) {
+      case TvDirectoryList::Channels: channels.push_back(*bytes); break;
+      case TvDirectoryList::Streams: streams.push_back(*bytes); break;
+      case TvDirectoryList::Unknown:
+        io.err << "error: " << path << " is neither the channel list nor the stream list\n";
+        return std::nullopt;
+    }
+  }
+  if (channels.empty() || streams.empty()) {
+    io.err << "error: iptv-org needs the channel list and the stream list\n";
+    return std::nullopt;
+  }
+  return parseTvDirectory(joinedArrays(channels), joinedArrays(streams)).stations;
+}
+
+template <class Stations>
+int writeCatalogue(const Stations& stations, const QString& output, ToolStreams& io) {
+  if (stations.empty()) {
+    io.err << "error: no station could be taken from the input\n";
+    return kExitFailure;
+  }
+  SaveResult saved;
+  if constexpr (std::is_same_v<Stations, TvStations>)
+    saved = saveTvFeed(output, stations);
+  else
+    saved = saveRadioFeed(output, stations);
+  if (!saved.ok) {
+    io.err << "error: cannot write " << output << ": " << saved.error << "\n";
+    return kExitFailure;
+  }
+  io.out << stations.size() << " stations written to " << output << "\n";
+  return kExitOk;
+}
+
+template <class Station>
+std::vector<Station> favouritesOnly(std::vector<Station> stations) {
+  std::erase_if(stations, [](const Station& s) { return s.RegionId != 0; });
+  return stations;
+}
+
+}  // namespace
+
+int runImport(const QStringList& arguments, ToolStreams& io) {
+  const QStringList formats{QStringLiteral("m3u"), QStringLiteral("pls"), QStringLiteral("xspf"),
+                            QStringLiteral("radio-browser"), QStringLiteral("iptv-org")};
+  const auto parsed = parseFormatArguments(arguments, QStringLiteral("--from"), formats, {}, 2, io);
+  if (!parsed) return kExitFailure;
+  QStringList inputs = parsed->files;
+  const QString output = inputs.takeLast();
+  const bool tv = parsed->kind == CatalogueKind::Tv;
+
+  if (parsed->format == QLatin1String("radio-browser") || parsed->format == QLatin1String("iptv-org")) {
+    if (tv != (parsed->format == QLatin1String("iptv-org"))) {
+      io.err << "error: radio-browser lists radio stations (--radio), iptv-org TV channels (--tv)\n";
+      return kExitFailure;
+    }
+    if (tv) {
+      const auto stations = readTvDirectory(inputs, io);
+      return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
+    }
+    const auto stations = readRadioDirectory(inputs, io);
+    return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
+  }
+  const auto playlist = readPlaylists(parsed->format, inputs, io);
+  if (!playlist) return kExitFailure;
+  if (tv) return writeCatalogue(tvStationsFromPlaylist(*playlist), output, io);
+  return writeCatalogue(radioStationsFromPlaylist(*playlist), output, io);
+}
+
+int runExport(const QStringList& arguments, ToolStreams& io) {
+  const QStringList formats{QStringLiteral("m3u"), QStringLiteral("pls"), QStringLiteral("xspf")};
+  const auto parsed =
+      parseFormatArguments(arguments, QStringLiteral("--to"), formats, {QStringLiteral("--favourites")}, 1, io);
+  if (!parsed) return kExitFailure;
+  if (parsed->files.size() != 1) {
+    io.err << "error: expected 1 file name, got " << parsed->files.size() << "\n";
+    return kExitFailure;
+  }
+  const QString& path = parsed->files.front();
+  const bool favourites = parsed->flags.contains(QLatin1String("--favourites"));
+  LoadOptions options;
+  options.requireWriteAccess = false;
+  Playlist playlist;
+  LoadResult loaded;
+  if (parsed->kind == CatalogueKind::Tv) {
+    TvStations stations;
+    loaded = loadTvFeed(path, stations, options);
+    playlist = playlistFromStations(favourites ? favouritesOnly(std::move(stations)) : stations);
+  } else {
+    RadioStations stations;
+    loaded = loadRadioFeed(path, stations, options);
+    playlist = playlistFromStations(favourites ? favouritesOnly(std::move(stations)) : stations);
+  }
+  if (loaded.status != LoadResult::Loaded) {
+    io.err << "error: cannot read " << path
+           << (loaded.error.isEmpty() ? QString() : QStringLiteral(": ") + loaded.error) << "\n";
+    return kExitFailure;
+  }
+  if (parsed->format == QLatin1String("m3u"))
+    io.out << writeM3u(playlist);
+  else if (parsed->format == QLatin1String("pls"))
+    io.out << writePls(playlist);
+  else
+    io.out << QString::fromUtf8(writeXspf(playlist));
+  return kExitOk;
+}
+
+}  // namespace feedtool

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+#include <optional>
+
+namespace feedtool {
+
+// Exit statuses shared by every command.
+enum ExitStatus {
+  kExitOk = 0,
+  kExitLinesDropped = 1,  // check: the program would leave lines out
+  kExitFailure = 2,       // bad usage, a file that cannot be read or written, invalid input
+};
+
+struct ToolStreams {
+  QTextStream& out;
+  QTextStream& err;
+};
+
+// One subcommand: its name, its arguments and a one-line summary for --help, and what runs it with
+// the arguments that follow the name.
+struct ToolCommand {
+  const char* name;
+  const char* arguments;
+  const char* summary;
+  int (*run)(const QStringList& arguments, ToolStreams& io);
+};
+
+enum class CatalogueKind { Tv, Radio };
+
+// The arguments most commands take: --tv or --radio, some of the optional flags allowed, and an
+// exact number of file names. Nothing, with the reason written to io.err, when they are wrong.
+struct CatalogueArguments {
+  CatalogueKind kind = CatalogueKind::Tv;
+  QStringList files;
+  QStringList flags;
+};
+std::optional<CatalogueArguments> parseCatalogueArguments(const QStringList& arguments, qsizetype fileCount,
+                                                          const QStringList& allowedFlags, ToolStreams& io);
+
+}  // namespace feedtool
