@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QCollator>
+#include <QString>
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "catalogue/stations.h"
+
+namespace catalogue::sources {
+
+// Station names compare as the editor compares them: by the user's locale (Polish where the
+// system has none), letter case ignored.
+QCollator stationNameCollator();
+
+// The names of one region, in order, with every name that equals an earlier one given the first
+// free " (2)", " (3)" … suffix.
+void makeNamesDistinct(std::vector<QString*>& names, const QCollator& collator);
+
+// Makes every name unique within its region, keeping the order of the stations.
+template <class Station>
+void makeNamesUniquePerRegion(std::vector<Station>& stations) {
+  const QCollator collator = stationNameCollator();
+  std::map<qint32, std::vector<QString*>> byRegion;
+  for (Station& station : stations) byRegion[station.RegionId].push_back(&station.Name);
+  for (auto& [region, names] : byRegion) makeNamesDistinct(names, collator);
+}
+
+// Sorts stations by region and then by name, as the editor would have filed them, and makes every
+// name unique within its region, as the editor requires.
+template <class Station>
+void fileLikeTheEditor(std::vector<Station>& stations) {
+  const QCollator collator = stationNameCollator();
+  std::stable_sort(stations.begin(), stations.end(), [&](const Station& a, const Station& b) {
+    if (a.RegionId != b.RegionId) return a.RegionId < b.RegionId;
+    return collator.compare(a.Name, b.Name) < 0;
+  });
+  for (auto first = stations.begin(); first != stations.end();) {
+    const auto last = std::find_if(first, stations.end(), [&](const Station& s) { return s.RegionId != first->RegionId; });
+    std::vector<QString*> names;
+    for (auto it = first; it != last; ++it) names.push_back(&it->Name);
+    makeNamesDistinct(names, collator);
+    std::stable_sort(first, last, [&](const Station& a, const Station& b) { return collator.compare(a.Name, b.Name) < 0; });
+    first = last;
+  }
+}
+
+// The catalogue after an update: the favourites of the current one (RegionId 0), in their order,
+// then the fetched stations.
+template <class Station>
+std::vector<Station> favouritesAndFetched(const std::vector<Station>& current, std::vector<Station> fetched) {
+  std::vector<Station> result;
+  result.reserve(fetched.size() + 16);
+  std::copy_if(current.begin(), current.end(), std::back_inserter(result), [](const Station& s) { return s.RegionId == 0; });
+  std::move(fetched.begin(), fetched.end(), std::back_inserter(result));
+  return result;
+}
+
+}  // namespace catalogue::sources

@@ -1,0 +1,140 @@
+#include "textrules.h"
+
+#include <QUrl>
+
+#include "platform/codepage.h"
+
+namespace catalogue::sources {
+namespace {
+
+bool representable(QStringView text) {
+  using platform::CodePage;
+  return platform::throughCodePage(text, CodePage::Iso8859_2) == text &&
+         platform::throughCodePage(text, CodePage::Windows1250) == text;
+}
+
+// Polish-style romanisation of Russian, Ukrainian, Belarusian, Bulgarian and Serbian letters
+// (lower case; capitals are looked up through their lower case).
+const char16_t* cyrillicSpelling(char32_t c) {
+  switch (c) {
+    case U'а': return u"a";   case U'б': return u"b";  case U'в': return u"w";   case U'г': return u"g";
+    case U'ґ': return u"g";   case U'д': return u"d";  case U'е': return u"e";   case U'ё': return u"jo";
+    case U'є': return u"je";  case U'ж': return u"ż";  case U'з': return u"z";   case U'и': return u"i";
+    case U'і': return u"i";   case U'ї': return u"ji"; case U'й': return u"j";   case U'к': return u"k";
+    case U'л': return u"ł";   case U'м': return u"m";  case U'н': return u"n";   case U'о': return u"o";
+    case U'п': return u"p";   case U'р': return u"r";  case U'с': return u"s";   case U'т': return u"t";
+    case U'у': return u"u";   case U'ў': return u"u";  case U'ф': return u"f";   case U'х': return u"ch";
+    case U'ц': return u"c";   case U'ч': return u"cz"; case U'ш': return u"sz";  case U'щ': return u"szcz";
+    case U'ъ': return u"";    case U'ы': return u"y";  case U'ь': return u"";    case U'э': return u"e";
+    case U'ю': return u"ju";  case U'я': return u"ja"; case U'ђ': return u"dź";  case U'ј': return u"j";
+    case U'љ': return u"lj";  case U'њ': return u"nj"; case U'ћ': return u"ć";   case U'џ': return u"dż";
+    case U'ѓ': return u"gj";  case U'ќ': return u"kj"; case U'ѕ': return u"dz";
+    case U'α': return u"a";   case U'β': return u"b";  case U'γ': return u"g";   case U'δ': return u"d";
+    case U'ε': return u"e";   case U'ζ': return u"z";  case U'η': return u"i";   case U'θ': return u"th";
+    case U'ι': return u"i";   case U'κ': return u"k";  case U'λ': return u"l";   case U'μ': return u"m";
+    case U'ν': return u"n";   case U'ξ': return u"ks"; case U'ο': return u"o";   case U'π': return u"p";
+    case U'ρ': return u"r";   case U'σ': return u"s";  case U'ς': return u"s";   case U'τ': return u"t";
+    case U'υ': return u"y";   case U'φ': return u"f";  case U'χ': return u"ch";  case U'ψ': return u"ps";
+    case U'ω': return u"o";
+    default: return nullptr;
+  }
+}
+
+// Typographic marks the file's code page lacks, as their plain counterparts.
+const char16_t* plainPunctuation(char32_t c) {
+  switch (c) {
+    case U'‘': case U'’': case U'‚': case U'′': return u"'";
+    case U'“': case U'”': case U'„': case U'″': case U'«': case U'»': return u"\"";
+    case U'–': case U'—': case U'−': case U'•': return u"-";
+    case U'…': return u"...";
+    case U'€': return u"EUR";
+    default: return nullptr;
+  }
+}
+
+QString spelledLetter(QChar letter) {
+  if (representable(QStringView(&letter, 1))) return QString(letter);
+  const QChar lower = letter.toLower();
+  if (const char16_t* spelling = cyrillicSpelling(lower.unicode())) {
+    QString text = QString::fromUtf16(spelling);
+    if (lower != letter && !text.isEmpty()) text[0] = text.at(0).toUpper();
+    return text;
+  }
+  return {};
+}
+
+QString spelledOut(char32_t c) {
+  const QString single = QString::fromUcs4(&c, 1);
+  if (representable(single)) return single;
+  if (const char16_t* plain = plainPunctuation(c)) return QString::fromUtf16(plain);
+  // Accents the code pages lack: keep the letter, drop the mark.
+  QString kept;
+  for (QChar part : single.normalized(QString::NormalizationForm_KD))
+    if (!part.isMark()) kept += spelledLetter(part);
+  return kept;
+}
+
+bool isNetworkScheme(const QString& scheme) {
+  static const char* const schemes[] = {"http", "https", "mms", "mmsh", "mmst", "mmsu", "rtsp", "rtsps",
+                                        "rtmp", "rtmps", "rtmpt", "rtp", "udp", "srt", "pnm"};
+  for (const char* known : schemes)
+    if (scheme == QLatin1String(known)) return true;
+  return false;
+}
+
+}  // namespace
+
+QString feedSafeName(QStringView text) {
+  QString line;
+  line.reserve(text.size());
+  for (QChar c : text) line += (c.category() == QChar::Other_Control || c.isSpace()) ? QLatin1Char(' ') : c;
+  line = line.simplified();
+  if (!representable(line)) {
+    QString folded;
+    for (char32_t c : line.toUcs4()) folded += spelledOut(c);
+    line = folded.simplified();
+  }
+  for (QChar c : line)
+    if (c.isLetterOrNumber()) return line;
+  return {};
+}
+
+QString streamAddress(QStringView text) {
+  const QString trimmed = text.trimmed().toString();
+  if (trimmed.isEmpty()) return {};
+  const QUrl url(trimmed, QUrl::TolerantMode);
+  if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return {};
+  if (!isNetworkScheme(url.scheme().toLower())) return {};
+  return QString::fromLatin1(url.toEncoded());
+}
+
+QString homePageText(QStringView text) {
+  const QString trimmed = text.trimmed().toString();
+  if (trimmed.isEmpty()) return {};
+  const QUrl url = QUrl::fromUserInput(trimmed);
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    return {};
+  QString address = QString::fromLatin1(url.toEncoded());
+  if (address.startsWith(QLatin1String("http://"))) address.remove(0, 7);
+  return address;
+}
+
+QString homePageAddress(QStringView www) {
+  if (www.isEmpty()) return {};
+  if (www.contains(QLatin1String("://"))) return www.toString();
+  return QStringLiteral("http://") + www.toString();
+}
+
+QString nameFromAddresses(QStringView homePage, QStringView stream) {
+  for (QStringView address : {homePage, stream}) {
+    if (address.isEmpty()) continue;
+    const QUrl url = QUrl::fromUserInput(homePageAddress(address));
+    QString host = url.host();
+    if (host.startsWith(QLatin1String("www."))) host.remove(0, 4);
+    if (!host.isEmpty()) return host;
+  }
+  return {};
+}
+
+}  // namespace catalogue::sources
