@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "feedcommands.h"
+#include "playlistcommands.h"
 #include "toolcommand.h"
 
 namespace {
@@ -20,6 +21,11 @@ const ToolCommand kCommands[] = {
      "write a scrambled catalogue from JSON lines or the readable text form", feedtool::runEncode},
     {"check", "--tv|--radio FILE", "list every line the program would drop, and why (exit status 1 if any)",
      feedtool::runCheck},
+    {"import", "--tv|--radio --from m3u|pls|xspf|radio-browser|iptv-org FILE... OUTPUT",
+     "write a catalogue from playlists or saved directory responses (iptv-org: channels and streams)",
+     feedtool::runImport},
+    {"export", "--tv|--radio --to m3u|pls|xspf FILE [--favourites]",
+     "print a catalogue, or only its favourites, as a playlist", feedtool::runExport},
 };
 
 void printHelp(QTextStream& out) {
