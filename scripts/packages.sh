@@ -8,7 +8,7 @@ SIECIOWNIK_BUILD_PACKAGES=(
   fonts-wine xdg-utils
 )
 SIECIOWNIK_TEST_PACKAGES=(
-  xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11
+  xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
   libbenchmark-dev clang
 )
 

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs test_atspi.py against a copy of the program and its shipped data in a private folder, under a
+# fresh X server, session bus and accessibility bus.
+set -euo pipefail
+bin_dir=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$bin_dir/sieciownik" "$bin_dir/TV.FEED" "$bin_dir/RADIO.FEED" "$bin_dir/help.html" "$work/"
+mkdir -p "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config" \
+  XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
+unset QT_ACCESSIBILITY_OFF
+exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash -c "
+  /usr/libexec/at-spi-bus-launcher --launch-immediately &
+  sleep 1
+  /usr/bin/python3 '$here/test_atspi.py' '$work/sieciownik'"

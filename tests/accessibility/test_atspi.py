@@ -1,0 +1,125 @@
+#!/usr/bin/python3
+"""Drives the running program from outside over AT-SPI, as a screen reader user would: switches
+categories, selects a region and a station, and reads the station's details."""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+PROGRAM = sys.argv[1]
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message)
+
+
+def wait_for(predicate, seconds=15.0):
+    end = time.time() + seconds
+    while time.time() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.2)
+    return None
+
+
+def children(node):
+    try:
+        return [c for c in node if c is not None]
+    except Exception:
+        return []
+
+
+def find_all(node, predicate, found=None):
+    found = [] if found is None else found
+    for child in children(node):
+        try:
+            if predicate(child):
+                found.append(child)
+        except Exception:
+            pass
+        find_all(child, predicate, found)
+    return found
+
+
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def named(role, name):
+    return lambda n: n.getRoleName() == role and n.name == name and showing(n)
+
+
+def application():
+    for app in children(pyatspi.Registry.getDesktop(0)):
+        if app.name == "Sieciownik":
+            return app
+    return None
+
+
+def click(node):
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    x, y = extents.x + extents.width // 2, extents.y + extents.height // 2
+    pyatspi.Registry.generateMouseEvent(x, y, "b1c")
+    time.sleep(0.4)
+
+
+def item_of(lst, text):
+    for child in children(lst):
+        if child.name == text:
+            return child
+    return None
+
+
+def text_of(node):
+    t = node.queryText()
+    return t.getText(0, t.characterCount)
+
+
+process = subprocess.Popen([PROGRAM], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+try:
+    app = wait_for(application)
+    check(app is not None, "the program appears on the accessibility bus")
+    if app is None:
+        raise SystemExit(1)
+
+    categories = wait_for(lambda: (find_all(app, named("list", "Kategoria")) or [None])[0])
+    check(categories is not None, "the category list is named 'Kategoria'")
+    header = lambda: [n.name for n in find_all(app, lambda n: n.getRoleName() == "label" and showing(n)
+                                                   and n.name in ("Telewizja", "Radio", "Wyszukiwarka", "Prywatność"))]
+    check(wait_for(lambda: "Telewizja" in header()), "the TV category is selected at start")
+
+    click(item_of(categories, "Radio"))
+    check(wait_for(lambda: "Radio" in header()), "selecting 'Radio' shows the radio panel's header")
+
+    regions = wait_for(lambda: (find_all(app, named("list", "Kraj / Region:")) or [None])[0])
+    check(regions is not None, "the radio panel's region list is named 'Kraj / Region:'")
+    click(item_of(regions, "Polska"))
+    stations = wait_for(lambda: (find_all(app, named("list", "Stacja radiowa:")) or [None])[0])
+    check(stations is not None, "the station list is named 'Stacja radiowa:'")
+    first = wait_for(lambda: (children(stations) or [None])[0])
+    check(first is not None, "choosing 'Polska' lists its stations")
+    click(first)
+    details = wait_for(lambda: (find_all(app, lambda n: n.getRoleName() == "text" and n.name == "Nazwa:" and showing(n)) or [None])[0])
+    check(details is not None, "the details' name field is named 'Nazwa:'")
+    check(wait_for(lambda: text_of(details) == first.name), "the details show the chosen station: %r" % first.name)
+    kind = (find_all(app, lambda n: n.getRoleName() == "text" and n.name == "Kodowanie:" and showing(n)) or [None])[0]
+    check(kind is not None and text_of(kind) != "", "the encoding line is filled")
+    start = (find_all(app, named("push button", "START")) or [None])[0]
+    check(start is not None and start.getState().contains(pyatspi.STATE_ENABLED), "START is enabled")
+
+    click(item_of(categories, "Wyszukiwarka"))
+    check(wait_for(lambda: "Wyszukiwarka" in header()), "selecting 'Wyszukiwarka' shows the search panel")
+    query = wait_for(lambda: (find_all(app, lambda n: n.getRoleName() == "text" and n.name == "Wpisz nazwę poszukiwanej treści:" and showing(n)) or [None])[0])
+    check(query is not None and query.getState().contains(pyatspi.STATE_FOCUSED), "the query field has the focus")
+finally:
+    process.terminate()
+    process.wait(10)
+
+print("%d passed, %d failed" % (12 - len(failures), len(failures)))
+sys.exit(1 if failures else 0)
