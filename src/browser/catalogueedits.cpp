@@ -37,7 +37,8 @@ int fileStation(std::vector<Station>& stations, int replaced, Station record, co
   auto place = stations.begin();
   for (; place != stations.end(); ++place)
     if (place->RegionId == record.RegionId && names.compare(place->Name, record.Name) > 0) break;
-  return static_cast<int>(stations.insert(place, std::move(record)) - stations.begin());
+  const auto inserted = stations.insert(place, std::move(record));
+  return static_cast<int>(inserted - stations.begin());
 }
 
 template bool hasEqualName(const catalogue::TvStations&, int, qint32, const QString&, const QCollator&);

@@ -2,8 +2,9 @@
 
 namespace browser {
 
-ListMerge::ListMerge(const std::vector<int>& formerGroups)
-    : nextInGroup_(formerGroups.size(), kNone),
+ListMerge::ListMerge(std::vector<QString> formerTexts, const std::vector<int>& formerGroups)
+    : formerTexts_(std::move(formerTexts)),
+      nextInGroup_(formerGroups.size(), kNone),
       claimedIndex_(formerGroups.size(), kNone),
       claimed_(formerGroups.size(), false),
       insertedAfter_(formerGroups.size() + 1) {
@@ -17,8 +18,19 @@ ListMerge::ListMerge(const std::vector<int>& formerGroups)
 void ListMerge::add(int group, const QString& text, int index) {
   const auto found = firstUnclaimed_.find(group);
   if (found != firstUnclaimed_.end() && *found != kNone) {
-    const int row = *found;
-    *found = nextInGroup_[row];
+    // The first unclaimed entry of the group, or a later one with exactly this text.
+    int row = *found;
+    int previous = kNone;
+    for (int candidate = row, before = kNone, step = 0; candidate != kNone && step < kExactMatchReach;
+         before = candidate, candidate = nextInGroup_[candidate], ++step) {
+      if (formerTexts_[candidate] == text) {
+        row = candidate;
+        previous = before;
+        break;
+      }
+    }
+    if (previous == kNone) *found = nextInGroup_[row];
+    else nextInGroup_[previous] = nextInGroup_[row];
     claimed_[row] = true;
     claimedIndex_[row] = index;
     cursor_ = row + 1;

@@ -22,11 +22,12 @@ struct ListPlan {
 // so a list box keeps its selection and scroll position; any other entry is inserted right after
 // the entry added before it; former entries that no added entry claimed go at the end.
 // Each former entry is claimed at most once, so equal texts stay separate entries, each with its
-// own index. Linear in the number of entries.
+// own index; among equal former entries one of exactly the same text is claimed first. Linear in
+// the number of entries.
 class ListMerge {
  public:
-  // The equality group of each entry the list holds, in list order (none after a reset).
-  explicit ListMerge(const std::vector<int>& formerGroups);
+  // The texts the list holds and their equality groups, in list order (none after a reset).
+  ListMerge(std::vector<QString> formerTexts, const std::vector<int>& formerGroups);
   void add(int group, const QString& text, int index);
   // Without former entries nothing can be claimed, and the groups of added entries do not matter.
   bool hasFormerEntries() const { return !claimed_.empty(); }
@@ -34,6 +35,9 @@ class ListMerge {
 
  private:
   static constexpr int kNone = -1;
+  // How far along a group's unclaimed entries a claim looks for exactly the same text.
+  static constexpr int kExactMatchReach = 16;
+  std::vector<QString> formerTexts_;
   QHash<int, int> firstUnclaimed_;   // group -> first former row of that group not yet claimed
   std::vector<int> nextInGroup_;     // former row -> next former row of the same group
   std::vector<int> claimedIndex_;    // former row -> index of the entry that claimed it

@@ -49,15 +49,20 @@ void ListUpdater::BeginListUpdate(QListWidget* list, bool reset) {
   signalsWereBlocked_ = list->blockSignals(true);
   list->setUpdatesEnabled(false);
   scrollValue_ = list->verticalScrollBar()->value();
+  std::vector<QString> texts;
   std::vector<int> groups;
   if (reset) {
     list->clear();
     scrollValue_ = 0;
   } else {
+    texts.reserve(list->count());
     groups.reserve(list->count());
-    for (int row = 0; row < list->count(); ++row) groups.push_back(names_.classOf(list->item(row)->text()));
+    for (int row = 0; row < list->count(); ++row) {
+      texts.push_back(list->item(row)->text());
+      groups.push_back(names_.classOf(texts.back()));
+    }
   }
-  merge_.emplace(groups);
+  merge_.emplace(std::move(texts), groups);
 }
 
 void ListUpdater::AddListEntry(QListWidget* list, const QString& text, int index) {
