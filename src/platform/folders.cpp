@@ -39,6 +39,10 @@ QString userTempFolder() {
 
 QString machineTempFolder() { return underMachineRoot(QStringLiteral("/var/tmp")); }
 
+// The web engine's default profile lives under the application's name.
+QString webEngineStorageFolder() { return userDataHome() + QStringLiteral("/Sieciownik/QtWebEngine/Default"); }
+QString webEngineCacheFolder() { return userCacheHome() + QStringLiteral("/Sieciownik/QtWebEngine/Default"); }
+
 QString expandEnvironmentStrings(const QString& text) {
   QString result;
   result.reserve(text.size());

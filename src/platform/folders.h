@@ -23,6 +23,11 @@ QString userTempFolder();
 // The machine's temporary folder that outlives a reboot: /var/tmp of the machine.
 QString machineTempFolder();
 
+// Where the program's embedded web engine keeps its profile: the stored data (history, visited
+// links) and the HTTP cache.
+QString webEngineStorageFolder();
+QString webEngineCacheFolder();
+
 // Replaces each %NAME% by the value of the environment variable NAME; a reference to a variable
 // that is not set stays as written.
 QString expandEnvironmentStrings(const QString& text);

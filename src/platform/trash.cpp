@@ -1,0 +1,100 @@
+#include "trash.h"
+
+#include <QDir>
+#include <QFile>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/folders.h"
+#include "platform/safedelete.h"
+
+namespace platform {
+namespace {
+
+bool isUsersOwnFolder(const QString& path) {
+  struct stat st;
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+bool isStickyFolder(const QString& path) {
+  struct stat st;
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX);
+}
+
+// Kernel and pseudo file systems never hold a user's trash.
+bool isRealFileSystem(const QByteArray& type) {
+  static const std::set<QByteArray> pseudo{
+      "proc",      "sysfs",     "devtmpfs",  "devpts",  "cgroup",   "cgroup2",     "securityfs", "debugfs",
+      "tracefs",   "configfs",  "fusectl",   "mqueue",  "hugetlbfs", "pstore",     "bpf",        "binfmt_misc",
+      "autofs",    "rpc_pipefs", "nsfs",     "efivarfs", "selinuxfs", "squashfs"};
+  return !pseudo.contains(type);
+}
+
+// The mount table escapes blanks and a few other characters as \ooo.
+QString unescapeMountPath(const QByteArray& field) {
+  QByteArray path;
+  for (qsizetype i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && i + 3 < field.size()) {
+      bool ok = false;
+      const int code = field.mid(i + 1, 3).toInt(&ok, 8);
+      if (ok) {
+        path.append(char(code));
+        i += 3;
+        continue;
+      }
+    }
+    path.append(field[i]);
+  }
+  return QFile::decodeName(path);
+}
+
+// The top folders of the mounted real file systems that belong to this machine: all of them
+// when the machine root is "/", else the machine root and what is mounted inside it.
+QStringList mountTopFolders() {
+  const QString root = machineRoot();
+  QStringList tops;
+  if (root != QLatin1String("/")) tops << root;
+  QFile mounts(QStringLiteral("/proc/self/mounts"));
+  if (!mounts.open(QIODevice::ReadOnly)) return tops;
+  for (const QByteArray& line : mounts.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.split(' ');
+    if (fields.size() < 3 || !isRealFileSystem(fields[2])) continue;
+    const QString mountPoint = QDir::cleanPath(unescapeMountPath(fields[1]));
+    const bool onThisMachine = root == QLatin1String("/") || mountPoint == root ||
+                               mountPoint.startsWith(root + QLatin1Char('/'));
+    if (onThisMachine && !tops.contains(mountPoint)) tops << mountPoint;
+  }
+  return tops;
+}
+
+}  // namespace
+
+QStringList trashFolders() {
+  QStringList folders;
+  const QString home = userDataHome() + QStringLiteral("/Trash");
+  if (isUsersOwnFolder(home)) folders << home;
+  const QString uid = QString::number(::geteuid());
+  for (const QString& top : mountTopFolders()) {
+    const QString prefix = top == QLatin1String("/") ? QString() : top;
+    const QString shared = prefix + QStringLiteral("/.Trash");
+    // In a shared trash anyone may create folders; only a sticky one keeps others' hands off ours.
+    if (isStickyFolder(shared) && isUsersOwnFolder(shared + QLatin1Char('/') + uid))
+      folders << shared + QLatin1Char('/') + uid;
+    const QString own = prefix + QStringLiteral("/.Trash-") + uid;
+    if (isUsersOwnFolder(own)) folders << own;
+  }
+  folders.removeDuplicates();
+  return folders;
+}
+
+void emptyTrash() {
+  for (const QString& trash : trashFolders()) {
+    for (const char* part : {"/files", "/info", "/expunged"})
+      if (isUsersOwnFolder(trash + QLatin1String(part))) emptyFolderSafely(trash + QLatin1String(part));
+    // The cached sizes describe folders that are gone now.
+    deleteFileSafely(trash + QStringLiteral("/directorysizes"));
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <sys/mount.h>
+#include <sched.h>
+#include <unistd.h>
+
+// Small helpers that lay out folder trees for the deletion tests.
+namespace treebuilder {
+
+inline bool writeFile(const QString& path, const QByteArray& content = "x") {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+inline bool link(const QString& target, const QString& path) {
+  QDir().mkpath(QFileInfo(path).path());
+  return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0;
+}
+
+// Everything below folder, as relative paths, sorted; links are listed, never followed.
+inline QStringList contents(const QString& folder) {
+  QStringList found;
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) found << QDir(folder).relativeFilePath(it.next());
+  found.sort();
+  return found;
+}
+
+// Mounts made by the tests stay inside this process's own view of the mounts, and vanish with it.
+inline bool privateMounts() {
+  static const bool ok = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  return ok;
+}
+
+inline bool mountTmpfs(const QString& folder) {
+  QDir().mkpath(folder);
+  return privateMounts() && ::mount("sieciownik-test", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=4m") == 0;
+}
+
+}  // namespace treebuilder
