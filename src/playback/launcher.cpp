@@ -1,8 +1,122 @@
 #include "launcher.h"
 
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "browser/nameorder.h"
+#include "browser/stationbrowser.h"
+#include "platform/messageboxes.h"
+#include "platform/shell.h"
+#include "playback/playererror.h"
+#include "playback/startroute.h"
+#include "playback/tform5.h"
+
 namespace playback {
+namespace {
+
+template <class T>
+T* control(QWidget* form, const char* name) {
+  T* found = form->findChild<T*>(QString::fromLatin1(name));
+  Q_ASSERT_X(found, "Launcher", name);
+  return found;
+}
+
+}  // namespace
 
 Launcher::Launcher(browser::StationBrowser& browser, platform::Services services, QObject* parent)
-    : QObject(parent), browser_(browser), services_(services) {}
+    : QObject(parent),
+      browser_(browser),
+      services_(services),
+      collator_(browser::stationNameCollator()),
+      BitBtn1(control<QPushButton>(browser.tvForm(), "BitBtn1")),
+      BitBtn2(control<QPushButton>(browser.fmForm(), "BitBtn2")),
+      Label9(control<QLabel>(browser.tvForm(), "Label9")),
+      Label10(control<QLabel>(browser.tvForm(), "Label10")),
+      Label11(control<QLabel>(browser.tvForm(), "Label11")),
+      Label18(control<QLabel>(browser.fmForm(), "Label18")),
+      Label19(control<QLabel>(browser.fmForm(), "Label19")),
+      Label20(control<QLabel>(browser.fmForm(), "Label20")) {
+  QWidget* tv = browser.tvForm();
+  QWidget* fm = browser.fmForm();
+  connect(BitBtn1, &QPushButton::clicked, this, &Launcher::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &Launcher::BitBtn2Click);
+  connect(control<QPushButton>(tv, "Button4"), &QPushButton::clicked, this, &Launcher::Button4Click);
+  connect(control<QPushButton>(tv, "Button6"), &QPushButton::clicked, this, &Launcher::Button6Click);
+  connect(control<QPushButton>(fm, "Button14"), &QPushButton::clicked, this, &Launcher::Button14Click);
+  connect(control<QListWidget>(tv, "ListBox2"), &QListWidget::itemDoubleClicked, this, &Launcher::ListBox2DblClick);
+  connect(control<QListWidget>(fm, "ListBox4"), &QListWidget::itemDoubleClicked, this, &Launcher::ListBox4DblClick);
+}
+
+Launcher::~Launcher() {
+  for (const QPointer<TForm5>& window : std::as_const(playerWindows_)) delete window.data();
+}
+
+// The handlers copy the selected station first: what they start may pump events, and the
+// browser's arrays may change meanwhile.
+void Launcher::BitBtn1Click() {
+  const catalogue::TvStation* selected = browser_.selectedTvStation();
+  if (!selected) return;
+  const catalogue::TvStation station = *selected;
+  PushRecentStation(Label9, Label10, Label11, station.Name);
+  start(routeTvStart(station), browser_.tvForm());
+}
+
+void Launcher::BitBtn2Click() {
+  const catalogue::RadioStation* selected = browser_.selectedRadioStation();
+  if (!selected) return;
+  const catalogue::RadioStation station = *selected;
+  PushRecentStation(Label18, Label19, Label20, station.Name);
+  start(routeRadioStart(station), browser_.fmForm());
+}
+
+void Launcher::Button4Click() {
+  if (const catalogue::TvStation* station = browser_.selectedTvStation()) openPage(station->Www);
+}
+
+void Launcher::Button6Click() {
+  if (const catalogue::TvStation* station = browser_.selectedTvStation()) openPage(station->ScheduleWww);
+}
+
+void Launcher::Button14Click() {
+  if (const catalogue::RadioStation* station = browser_.selectedRadioStation()) openPage(station->Www);
+}
+
+void Launcher::ListBox2DblClick() {
+  if (BitBtn1->isEnabled()) BitBtn1Click();
+}
+
+void Launcher::ListBox4DblClick() {
+  if (BitBtn2->isEnabled()) BitBtn2Click();
+}
+
+void Launcher::PushRecentStation(QLabel* first, QLabel* second, QLabel* third, const QString& name) {
+  RecentNames names{first->text(), second->text(), third->text()};
+  pushRecentName(names, name, collator_);
+  first->setText(names[0]);
+  second->setText(names[1]);
+  third->setText(names[2]);
+}
+
+void Launcher::start(const StartRoute& route, QWidget* panel) {
+  switch (route.kind) {
+    case StartRoute::HomePage:
+    case StartRoute::ExternalPlayer:
+      services_.shell.ShellOpen(route.target, route.parameters, platform::ShowState::Normal);
+      return;
+    case StartRoute::PlayerWindow:
+      try {
+        playerWindows_.removeAll(nullptr);
+        playerWindows_.append(OpenPlayerWindow(route.target));
+      } catch (const PlayerError& error) {
+        services_.boxes.showGeneralError(panel->window(), error.text());
+      }
+      return;
+  }
+}
+
+void Launcher::openPage(const QString& field) {
+  services_.shell.ShellOpen(pageAddress(field), {}, platform::ShowState::Normal);
+}
 
 }  // namespace playback

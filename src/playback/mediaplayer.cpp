@@ -1,0 +1,259 @@
+#include "mediaplayer.h"
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QWheelEvent>
+#include <vector>
+#include <mpv/client.h>
+#include <mpv/render_gl.h>
+
+#include "playback/playererror.h"
+
+namespace playback {
+namespace {
+
+// The player's settings as the window creates it; the program changes none of them later.
+struct Setting {
+  const char* name;
+  const char* value;
+};
+constexpr Setting kSettings[] = {
+    {"vo", "libmpv"},                          // frames come to this widget
+    {"osc", "yes"},                            // the complete control bar, drawn by mpv itself
+    {"script-opts", "osc-idlescreen=no"},      // no "drop files here" logo between streams
+    {"force-window", "yes"},                   // video area and control bar for sound-only radio too
+    {"volume", "50"},
+    {"mute", "no"},
+    {"pause", "no"},                           // start playing without being told twice
+    {"speed", "1"},
+    {"keepaspect", "no"},                      // stretch the picture to fit the window
+    {"loop-file", "no"},                       // play once
+    {"loop-playlist", "no"},
+    {"keep-open", "yes"},                      // at the end, keep the last picture and the bar
+    {"ytdl", "no"},                            // stream addresses are used as given
+    {"audio-client-name", "Sieciownik"},
+};
+
+void* glProcAddress(void*, const char* name) {
+  QOpenGLContext* context = QOpenGLContext::currentContext();
+  return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+
+QString errorText(int error) { return QString::fromUtf8(mpv_error_string(error)); }
+
+const char* buttonName(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return "MBTN_LEFT";
+    case Qt::MiddleButton: return "MBTN_MID";
+    case Qt::RightButton: return "MBTN_RIGHT";
+    case Qt::BackButton: return "MBTN_BACK";
+    case Qt::ForwardButton: return "MBTN_FORWARD";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+MediaPlayer::MediaPlayer(QWidget* parent) : QOpenGLWidget(parent) {
+  setMouseTracking(true);
+  setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+MediaPlayer::~MediaPlayer() {
+  // The drawing side goes first, in its own GL context; mpv itself, and with it the stream, after.
+  if (render_) {
+    makeCurrent();
+    mpv_render_context_free(render_);
+    doneCurrent();
+  }
+  if (mpv_) {
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    mpv_terminate_destroy(mpv_);
+  }
+}
+
+void MediaPlayer::createPlayer() {
+  // mpv_create refuses to run unless numbers are formatted the C way.
+  mpv_ = mpv_create();
+  if (!mpv_)
+    throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni (biblioteka mpv nie działa w tym środowisku)."));
+  for (const Setting& setting : kSettings) setOption(setting.name, setting.value);
+  if (const int error = mpv_initialize(mpv_); error < 0)
+    throw PlayerError(tr("Nie można uruchomić odtwarzacza strumieni: %1").arg(errorText(error)));
+
+  mpv_observe_property(mpv_, 0, "core-idle", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, 0, "pause", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, 0, "eof-reached", MPV_FORMAT_FLAG);
+  mpv_set_wakeup_callback(
+      mpv_,
+      [](void* self) {
+        QMetaObject::invokeMethod(static_cast<MediaPlayer*>(self), &MediaPlayer::processEvents, Qt::QueuedConnection);
+      },
+      this);
+
+  // The stream opens on mpv's own thread and wants somewhere to draw at once: set up the GL side
+  // now, before the window is shown. The application shares GL contexts, so this context stays
+  // valid when the window appears.
+  grabFramebuffer();
+  if (!render_)
+    throw PlayerError(tr("Nie można utworzyć obrazu odtwarzacza: %1")
+                          .arg(renderError_.isEmpty() ? tr("brak obsługi OpenGL") : renderError_));
+}
+
+void MediaPlayer::setOption(const char* name, const char* value) {
+  if (const int error = mpv_set_option_string(mpv_, name, value); error < 0)
+    throw PlayerError(tr("Nie można ustawić odtwarzacza strumieni (%1=%2): %3")
+                          .arg(QString::fromLatin1(name), QString::fromLatin1(value), errorText(error)));
+}
+
+void MediaPlayer::play() {
+  const QByteArray url = url_.toUtf8();
+  const char* command[] = {"loadfile", url.constData(), nullptr};
+  if (const int error = mpv_command(mpv_, command); error < 0)
+    throw PlayerError(tr("Nie można odtworzyć strumienia „%1”: %2").arg(url_, errorText(error)));
+  phase_ = Phase::Opening;
+  updateStatus();
+}
+
+void MediaPlayer::initializeGL() {
+  if (!mpv_ || render_) return;
+  mpv_opengl_init_params gl{&glProcAddress, nullptr};
+  mpv_render_param params[] = {
+      {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+      {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
+      {MPV_RENDER_PARAM_INVALID, nullptr},
+  };
+  if (const int error = mpv_render_context_create(&render_, mpv_, params); error < 0) {
+    render_ = nullptr;
+    renderError_ = errorText(error);
+    return;
+  }
+  mpv_render_context_set_update_callback(
+      render_,
+      [](void* self) {
+        QMetaObject::invokeMethod(static_cast<MediaPlayer*>(self), &MediaPlayer::frameReady, Qt::QueuedConnection);
+      },
+      this);
+}
+
+void MediaPlayer::paintGL() {
+  if (!render_) return;
+  const qreal ratio = devicePixelRatioF();
+  mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio), qRound(height() * ratio), 0};
+  int flipY = 1;
+  mpv_render_param params[] = {
+      {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+      {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+      {MPV_RENDER_PARAM_INVALID, nullptr},
+  };
+  mpv_render_context_render(render_, params);
+}
+
+void MediaPlayer::frameReady() {
+  if (render_ && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) update();
+}
+
+void MediaPlayer::processEvents() {
+  while (mpv_) {
+    const mpv_event* event = mpv_wait_event(mpv_, 0);
+    if (event->event_id == MPV_EVENT_NONE) break;
+    handleEvent(*event);
+  }
+  updateStatus();
+}
+
+void MediaPlayer::handleEvent(const mpv_event& event) {
+  switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+      phase_ = Phase::Opening;
+      break;
+    case MPV_EVENT_FILE_LOADED:
+      phase_ = Phase::Open;
+      break;
+    case MPV_EVENT_END_FILE: {
+      const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+      if (end->reason == MPV_END_FILE_REASON_REDIRECT) break;  // a playlist: its first entry opens next
+      if (end->reason == MPV_END_FILE_REASON_ERROR) {
+        phase_ = Phase::Failed;
+        showFailure(end->error);
+      } else {
+        phase_ = Phase::Ended;
+      }
+      break;
+    }
+    case MPV_EVENT_SHUTDOWN:
+      phase_ = Phase::Ended;
+      break;
+    case MPV_EVENT_PROPERTY_CHANGE: {
+      const auto* property = static_cast<const mpv_event_property*>(event.data);
+      const bool value = property->format == MPV_FORMAT_FLAG && *static_cast<const int*>(property->data);
+      const QByteArray name(property->name);
+      if (name == "core-idle") coreIdle_ = property->format != MPV_FORMAT_FLAG || value;
+      else if (name == "pause") paused_ = value;
+      else if (name == "eof-reached") eofReached_ = value;
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// mpv has no error dialogs; the reason is shown on the video area, where the control bar is.
+void MediaPlayer::showFailure(int error) {
+  const QByteArray text = tr("Nie można odtworzyć strumienia: %1").arg(errorText(error)).toUtf8();
+  const char* command[] = {"show-text", text.constData(), "600000", nullptr};
+  mpv_command_async(mpv_, 0, command);
+}
+
+void MediaPlayer::updateStatus() {
+  PlayerStatus status = PlayerStatus::Stopped;
+  switch (phase_) {
+    case Phase::Idle:
+    case Phase::Ended: status = PlayerStatus::Stopped; break;
+    case Phase::Failed: status = PlayerStatus::Failed; break;
+    case Phase::Opening: status = PlayerStatus::Connecting; break;
+    case Phase::Open:
+      if (eofReached_) status = PlayerStatus::Stopped;
+      else if (paused_) status = PlayerStatus::Paused;
+      else if (coreIdle_) status = PlayerStatus::Buffering;  // waiting for data, or restarting
+      else status = PlayerStatus::Playing;
+      break;
+  }
+  if (status == status_) return;
+  status_ = status;
+  Q_EMIT StatusChange(status_);
+}
+
+void MediaPlayer::sendInput(std::initializer_list<QByteArray> arguments) {
+  if (!mpv_) return;
+  std::vector<const char*> command;
+  for (const QByteArray& argument : arguments) command.push_back(argument.constData());
+  command.push_back(nullptr);
+  mpv_command_async(mpv_, 0, command.data());
+}
+
+// mpv's controller works in frame-buffer pixels.
+void MediaPlayer::mouseMoveEvent(QMouseEvent* event) {
+  const QPointF at = event->position() * devicePixelRatioF();
+  sendInput({"mouse", QByteArray::number(qRound(at.x())), QByteArray::number(qRound(at.y()))});
+}
+
+void MediaPlayer::mousePressEvent(QMouseEvent* event) {
+  mouseMoveEvent(event);
+  if (const char* name = buttonName(event->button())) sendInput({"keydown", name});
+}
+
+void MediaPlayer::mouseReleaseEvent(QMouseEvent* event) {
+  mouseMoveEvent(event);
+  if (const char* name = buttonName(event->button())) sendInput({"keyup", name});
+}
+
+void MediaPlayer::wheelEvent(QWheelEvent* event) {
+  const QPoint delta = event->angleDelta();
+  if (delta.y() != 0) sendInput({"keypress", delta.y() > 0 ? "WHEEL_UP" : "WHEEL_DOWN"});
+  if (delta.x() != 0) sendInput({"keypress", delta.x() > 0 ? "WHEEL_LEFT" : "WHEEL_RIGHT"});
+}
+
+void MediaPlayer::leaveEvent(QEvent*) { sendInput({"keypress", "MOUSE_LEAVE"}); }
+
+}  // namespace playback

@@ -1,0 +1,28 @@
+#include "startroute.h"
+
+#include "catalogue/flags.h"
+
+namespace playback {
+namespace {
+
+const QString kExternalPlayer = QStringLiteral("realplay");
+
+StartRoute route(const QString& streamUrl, const QString& www, bool external) {
+  if (streamUrl.isEmpty()) return {StartRoute::HomePage, pageAddress(www), {}};
+  if (external) return {StartRoute::ExternalPlayer, kExternalPlayer, streamUrl};
+  return {StartRoute::PlayerWindow, streamUrl, {}};
+}
+
+}  // namespace
+
+StartRoute routeTvStart(const catalogue::TvStation& station) {
+  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::kTvRealPlayer);
+}
+
+StartRoute routeRadioStart(const catalogue::RadioStation& station) {
+  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::kRadioRealPlayer);
+}
+
+QString pageAddress(const QString& field) { return QStringLiteral("http://") + field; }
+
+}  // namespace playback

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "playback/mediaplayer.h"
+
+namespace Ui { class TForm5; }
+
+namespace playback {
+
+// "Odbiór strumienia": one stream in its own window. Owned by no one; it frees itself, its
+// player and its stream when closed.
+class TForm5 final : public QWidget {
+  Q_OBJECT
+ public:
+  // Creates the embedded player as well; throws PlayerError when it cannot be created.
+  TForm5();
+  ~TForm5() override;
+
+  MediaPlayer* player() const;
+  // Places the window, frame included, at the centre of the screen.
+  void moveToScreenCentre();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void FormClose();
+  void FormResize();
+  void WindowsMediaPlayer1StatusChange();
+
+  std::unique_ptr<Ui::TForm5> ui;
+};
+
+// Opens a new player window for streamUrl, starts the stream and shows the window at the centre
+// of the screen. Throws PlayerError, and then shows nothing, when the player cannot be created
+// or refuses to play.
+TForm5* OpenPlayerWindow(const QString& streamUrl);
+
+}  // namespace playback

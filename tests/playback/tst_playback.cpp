@@ -1,0 +1,213 @@
+#include <QtTest>
+
+#include <QProcess>
+
+#include "browser/nameorder.h"
+#include "launcherharness.h"
+#include "platform/shell.h"
+#include "playback/recentstations.h"
+#include "playback/startroute.h"
+
+using playback::RecentNames;
+using playback::StartRoute;
+using playbacktest::LauncherHarness;
+using playbacktest::radio;
+using playbacktest::tv;
+using testsupport::FakeShell;
+
+namespace {
+
+QStringList shellCalls(const FakeShell& shell) {
+  QStringList calls;
+  for (const testsupport::ShellCall& call : shell.calls)
+    calls << call.target + QLatin1Char('|') + call.parameters +
+                 (call.show == platform::ShowState::Normal ? QString() : QStringLiteral("|maximised"));
+  return calls;
+}
+
+// A user's double click on the list's current entry: press, release, then the second press.
+void doubleClickCurrent(QListWidget* list) {
+  const QPoint at = list->visualItemRect(list->currentItem()).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+}  // namespace
+
+class PlaybackLogicTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void recentNames_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("started");
+    QTest::addColumn<QStringList>("after");
+    const QString none;
+    QTest::newRow("first start") << QStringList{none, none, none} << "TVP1" << QStringList{"TVP1", none, none};
+    QTest::newRow("same station again") << QStringList{"TVP1", none, none} << "TVP1" << QStringList{"TVP1", none, none};
+    QTest::newRow("other letter case") << QStringList{"Polsat", "TVN", none} << "POLSAT"
+                                       << QStringList{"Polsat", "TVN", none};
+    QTest::newRow("Polish letters, other case") << QStringList{"Radio Łódź", "X", "Y"} << "RADIO ŁÓDŹ"
+                                                << QStringList{"Radio Łódź", "X", "Y"};
+    QTest::newRow("l is not ł") << QStringList{"Radio Łódź", none, none} << "Radio Lodz"
+                                << QStringList{"Radio Lodz", "Radio Łódź", none};
+    QTest::newRow("only place 1 is compared") << QStringList{"X", "Y", "Z"} << "Y" << QStringList{"Y", "X", "Y"};
+    QTest::newRow("place 3 is compared neither") << QStringList{"X", "Y", "Z"} << "z" << QStringList{"z", "X", "Y"};
+    QTest::newRow("fourth station drops the oldest") << QStringList{"Y", "X", "Y"} << "W" << QStringList{"W", "Y", "X"};
+    QTest::newRow("empty name over an empty list") << QStringList{none, none, none} << none
+                                                   << QStringList{none, none, none};
+  }
+  void recentNames() {
+    QFETCH(QStringList, before);
+    QFETCH(QString, started);
+    QFETCH(QStringList, after);
+    RecentNames names{before[0], before[1], before[2]};
+    playback::pushRecentName(names, started, browser::stationNameCollator());
+    QCOMPARE((QStringList{names[0], names[1], names[2]}), after);
+  }
+
+  void startRoutes_data() {
+    QTest::addColumn<bool>("tv");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("stream");
+    QTest::addColumn<int>("route");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("parameters");
+    const QString url = QStringLiteral("rtsp://media.example.pl/live?a=1&b=2 x");
+    const int window = StartRoute::PlayerWindow, external = StartRoute::ExternalPlayer, home = StartRoute::HomePage;
+    QTest::newRow("TV RealPlayer") << true << 1 << url << external << "realplay" << url;
+    QTest::newRow("TV Windows Media") << true << 2 << url << window << url << QString();
+    QTest::newRow("TV 3 is not RealPlayer") << true << 3 << url << window << url << QString();
+    QTest::newRow("TV 0") << true << 0 << url << window << url << QString();
+    QTest::newRow("TV outside the table") << true << 255 << url << window << url << QString();
+    QTest::newRow("radio Shoutcast") << false << 1 << url << window << url << QString();
+    QTest::newRow("radio RealPlayer") << false << 2 << url << external << "realplay" << url;
+    QTest::newRow("radio 3 is not RealPlayer") << false << 3 << url << window << url << QString();
+    QTest::newRow("radio 16") << false << 16 << url << window << url << QString();
+    QTest::newRow("TV without stream") << true << 1 << QString() << home << "http://www.tvp.pl/x" << QString();
+    QTest::newRow("radio without stream") << false << 2 << QString() << home << "http://www.tvp.pl/x" << QString();
+  }
+  void startRoutes() {
+    QFETCH(bool, tv);
+    QFETCH(int, kind);
+    QFETCH(QString, stream);
+    QFETCH(int, route);
+    QFETCH(QString, target);
+    QFETCH(QString, parameters);
+    const QString www = QStringLiteral("www.tvp.pl/x");
+    const StartRoute got =
+        tv ? playback::routeTvStart({QStringLiteral("TVP"), www, QStringLiteral("program.tvp.pl"), stream, 5, 0,
+                                     quint8(kind), 0, true})
+           : playback::routeRadioStart({QStringLiteral("Trójka"), www, stream, 5, 0, quint8(kind), 0});
+    QCOMPARE(int(got.kind), route);
+    QCOMPARE(got.target, target);
+    QCOMPARE(got.parameters, parameters);
+  }
+
+  // The panels' buttons and lists, wired the way the main window wires them. No player window
+  // opens here: those run on a real X server in the player test.
+  void startButtonsRecordTheStationAndHandItOn() {
+    FakeShell shell;
+    LauncherHarness h(shell,
+                      {tv("TVP Info", 1, "rtsp://tvp.pl/info", "www.tvp.pl"),
+                       tv("Polsat", 2, "", "www.polsat.pl", "www.polsat.pl/ramowka"), tv("polsat", 4, "", "x.pl", "", playbacktest::kGermany)},
+                      {radio("Trójka", 2, "pnm://radio/trojka", "www.polskieradio.pl")});
+    h.choose(true, "TVP Info");
+    QTest::mouseClick(h.tvControl<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(shellCalls(shell), QStringList{"realplay|rtsp://tvp.pl/info"});
+    QCOMPARE(h.tvRecent(), (QStringList{"TVP Info", "", ""}));
+
+    // No stream: the home page instead, and the station still counts as started.
+    h.choose(true, "Polsat");
+    QTest::mouseClick(h.tvControl<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(shellCalls(shell).last(), QStringLiteral("http://www.polsat.pl|"));
+    QCOMPARE(h.tvRecent(), (QStringList{"Polsat", "TVP Info", ""}));
+    // Same name in other letter case: still the same station at place 1.
+    h.choose(true, "polsat", "Niemcy");
+    QTest::mouseClick(h.tvControl<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QCOMPARE(shellCalls(shell).last(), QStringLiteral("http://x.pl|"));
+    QCOMPARE(h.tvRecent(), (QStringList{"Polsat", "TVP Info", ""}));
+
+    h.choose(true, "Polsat");
+    QTest::mouseClick(h.tvControl<QPushButton>("Button4"), Qt::LeftButton);
+    QTest::mouseClick(h.tvControl<QPushButton>("Button6"), Qt::LeftButton);
+    QCOMPARE(shellCalls(shell).mid(3), (QStringList{"http://www.polsat.pl|", "http://www.polsat.pl/ramowka|"}));
+
+    // The radio panel has its own labels and its own RealPlayer kind.
+    h.choose(false, "Trójka");
+    QTest::mouseClick(h.fmControl<QPushButton>("BitBtn2"), Qt::LeftButton);
+    QTest::mouseClick(h.fmControl<QPushButton>("Button14"), Qt::LeftButton);
+    QCOMPARE(shellCalls(shell).mid(5), (QStringList{"realplay|pnm://radio/trojka", "http://www.polskieradio.pl|"}));
+    QCOMPARE(h.radioRecent(), (QStringList{"Trójka", "", ""}));
+    QCOMPARE(h.tvRecent(), (QStringList{"Polsat", "TVP Info", ""}));
+    QVERIFY(h.boxes.shown.empty());
+  }
+
+  void doubleClickStartsOnlyWhatStartCanStart() {
+    FakeShell shell;
+    LauncherHarness h(shell, {tv("Bez adresów", 1, ""), tv("TVP Info", 1, "rtsp://tvp.pl/info")},
+                      {radio("RMF", 2, "http://rmf.fm/stream")});
+    h.show(true);
+    QListWidget* tvList = h.tvControl<QListWidget>("ListBox2");
+    h.choose(true, "Bez adresów");
+    QVERIFY(!h.tvControl<QPushButton>("BitBtn1")->isEnabled());
+    doubleClickCurrent(tvList);
+    QVERIFY(shell.calls.empty());
+    QCOMPARE(h.tvRecent(), (QStringList{"", "", ""}));
+
+    h.choose(true, "TVP Info");
+    doubleClickCurrent(tvList);
+    QCOMPARE(shellCalls(shell), QStringList{"realplay|rtsp://tvp.pl/info"});
+
+    h.show(false);
+    QListWidget* radioList = h.fmControl<QListWidget>("ListBox4");
+    h.choose(false, "RMF");
+    doubleClickCurrent(radioList);
+    QCOMPARE(shellCalls(shell).last(), QStringLiteral("realplay|http://rmf.fm/stream"));
+  }
+
+  // With the region list's selection gone the buttons may still be enabled; nothing is read then.
+  void handlersDoNothingWithoutASelectedStation() {
+    FakeShell shell;
+    LauncherHarness h(shell, {tv("TVP Info", 1, "rtsp://tvp.pl/info", "www.tvp.pl", "www.tvp.pl/r")},
+                      {radio("RMF", 2, "http://rmf.fm/stream", "www.rmf.fm")});
+    QVERIFY(!h.browser->selectedTvStation());
+    h.launcher->BitBtn1Click();
+    h.launcher->BitBtn2Click();
+    h.launcher->Button4Click();
+    h.launcher->Button6Click();
+    h.launcher->Button14Click();
+    QVERIFY(shell.calls.empty());
+    QCOMPARE(h.tvRecent(), (QStringList{"", "", ""}));
+    QCOMPARE(h.radioRecent(), (QStringList{"", "", ""}));
+  }
+
+  void externalPlayerGetsExactlyTheStreamAddress() {
+    testsupport::Sandbox outer;
+    const QString bin = outer.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString record = outer.filePath(QStringLiteral("realplay.args"));
+    QFile script(bin + QStringLiteral("/realplay"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" + record.toLocal8Bit() + ".part\"\nmv \"" +
+                 record.toLocal8Bit() + ".part\" \"" + record.toLocal8Bit() + "\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin.toLocal8Bit() + ':' + path);
+
+    const QString address = QStringLiteral("rtsp://media.example.pl/live stream?a=1&b='2';$(x)");
+    platform::DesktopShell shell;
+    LauncherHarness h(shell, {tv("TVP Info", 1, address)}, {});
+    h.choose(true, "TVP Info");
+    QTest::mouseClick(h.tvControl<QPushButton>("BitBtn1"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
+    qputenv("PATH", path);
+    QFile arguments(record);
+    QVERIFY(arguments.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(arguments.readAll()), QStringLiteral("1\n") + address + QLatin1Char('\n'));
+  }
+};
+
+QTEST_MAIN(PlaybackLogicTest)
+#include "tst_playback.moc"
