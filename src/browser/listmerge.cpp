@@ -1,42 +1,55 @@
 #include "listmerge.h"
 
+#include <algorithm>
+
 namespace browser {
 
-ListMerge::ListMerge(std::vector<QString> formerTexts, const std::vector<int>& formerGroups)
-    : formerTexts_(std::move(formerTexts)),
+ListMerge::ListMerge(const std::vector<int>& formerGroups, std::function<QString(int row)> formerText)
+    : formerText_(std::move(formerText)),
       nextInGroup_(formerGroups.size(), kNone),
       claimedIndex_(formerGroups.size(), kNone),
       claimed_(formerGroups.size(), false),
       insertedAfter_(formerGroups.size() + 1) {
+  const auto largest = std::max_element(formerGroups.begin(), formerGroups.end());
+  firstUnclaimed_.assign(largest == formerGroups.end() ? 0 : *largest + 1, kNone);
   for (int row = static_cast<int>(formerGroups.size()) - 1; row >= 0; --row) {
     const int group = formerGroups[row];
-    nextInGroup_[row] = firstUnclaimed_.value(group, kNone);
-    firstUnclaimed_.insert(group, row);
+    nextInGroup_[row] = firstUnclaimed_[group];
+    firstUnclaimed_[group] = row;
   }
 }
 
-void ListMerge::add(int group, const QString& text, int index) {
-  const auto found = firstUnclaimed_.find(group);
-  if (found != firstUnclaimed_.end() && *found != kNone) {
-    // The first unclaimed entry of the group, or a later one with exactly this text.
-    int row = *found;
-    int previous = kNone;
+int ListMerge::claim(int group, const QString& text) {
+  if (group < 0 || group >= static_cast<int>(firstUnclaimed_.size())) return kNone;
+  int& first = firstUnclaimed_[group];
+  if (first == kNone) return kNone;
+  int row = first;
+  int previous = kNone;
+  // Several equal former entries: prefer the one of exactly this text.
+  if (nextInGroup_[row] != kNone) {
     for (int candidate = row, before = kNone, step = 0; candidate != kNone && step < kExactMatchReach;
          before = candidate, candidate = nextInGroup_[candidate], ++step) {
-      if (formerTexts_[candidate] == text) {
+      if (formerText_(candidate) == text) {
         row = candidate;
         previous = before;
         break;
       }
     }
-    if (previous == kNone) *found = nextInGroup_[row];
-    else nextInGroup_[previous] = nextInGroup_[row];
-    claimed_[row] = true;
-    claimedIndex_[row] = index;
-    cursor_ = row + 1;
+  }
+  if (previous == kNone) first = nextInGroup_[row];
+  else nextInGroup_[previous] = nextInGroup_[row];
+  return row;
+}
+
+void ListMerge::add(int group, const QString& text, int index) {
+  const int row = claim(group, text);
+  if (row == kNone) {
+    insertedAfter_[cursor_].push_back({-1, index, text});
     return;
   }
-  insertedAfter_[cursor_].push_back({-1, index, text});
+  claimed_[row] = true;
+  claimedIndex_[row] = index;
+  cursor_ = row + 1;
 }
 
 ListPlan ListMerge::finish() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace browser {
@@ -26,8 +26,9 @@ struct ListPlan {
 // the number of entries.
 class ListMerge {
  public:
-  // The texts the list holds and their equality groups, in list order (none after a reset).
-  ListMerge(std::vector<QString> formerTexts, const std::vector<int>& formerGroups);
+  // The equality groups (small non-negative numbers) of the entries the list holds, in list order
+  // (none after a reset), and the text of a former row, asked for only where equal entries meet.
+  ListMerge(const std::vector<int>& formerGroups, std::function<QString(int row)> formerText);
   void add(int group, const QString& text, int index);
   // Without former entries nothing can be claimed, and the groups of added entries do not matter.
   bool hasFormerEntries() const { return !claimed_.empty(); }
@@ -37,9 +38,11 @@ class ListMerge {
   static constexpr int kNone = -1;
   // How far along a group's unclaimed entries a claim looks for exactly the same text.
   static constexpr int kExactMatchReach = 16;
-  std::vector<QString> formerTexts_;
-  QHash<int, int> firstUnclaimed_;   // group -> first former row of that group not yet claimed
-  std::vector<int> nextInGroup_;     // former row -> next former row of the same group
+  int claim(int group, const QString& text);
+
+  std::function<QString(int)> formerText_;
+  std::vector<int> firstUnclaimed_;  // group -> first former row of that group not yet claimed
+  std::vector<int> nextInGroup_;     // former row -> next unclaimed former row of the same group
   std::vector<int> claimedIndex_;    // former row -> index of the entry that claimed it
   std::vector<bool> claimed_;
   std::vector<std::vector<ListPlan::Row>> insertedAfter_;  // [0]: before the first former row; [r + 1]: after row r

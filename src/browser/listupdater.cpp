@@ -9,7 +9,8 @@ namespace browser {
 namespace {
 
 // An entry whose index changes without notifying the view: the index is never displayed, and a
-// refresh of a long list renumbers most of its entries.
+// refresh of a long list renumbers most of its entries. It also remembers its text's equality
+// group once a refresh has needed it.
 class IndexedItem final : public QListWidgetItem {
  public:
   IndexedItem(const QString& text, int index) : QListWidgetItem(text, nullptr, UserType), index_(index) {}
@@ -17,9 +18,14 @@ class IndexedItem final : public QListWidgetItem {
     return role == kEntryIndexRole ? QVariant(index_) : QListWidgetItem::data(role);
   }
   void setIndex(int index) { index_ = index; }
+  int group(NameClasses& names) {
+    if (group_ < 0) group_ = names.classOf(text());
+    return group_;
+  }
 
  private:
   int index_;
+  int group_ = -1;
 };
 
 // Beyond this many separate edits a long list is refilled at once, its selection and scroll
@@ -49,20 +55,19 @@ void ListUpdater::BeginListUpdate(QListWidget* list, bool reset) {
   signalsWereBlocked_ = list->blockSignals(true);
   list->setUpdatesEnabled(false);
   scrollValue_ = list->verticalScrollBar()->value();
-  std::vector<QString> texts;
   std::vector<int> groups;
   if (reset) {
     list->clear();
     scrollValue_ = 0;
   } else {
-    texts.reserve(list->count());
     groups.reserve(list->count());
     for (int row = 0; row < list->count(); ++row) {
-      texts.push_back(list->item(row)->text());
-      groups.push_back(names_.classOf(texts.back()));
+      QListWidgetItem* item = list->item(row);
+      auto* indexed = item->type() == QListWidgetItem::UserType ? static_cast<IndexedItem*>(item) : nullptr;
+      groups.push_back(indexed != nullptr ? indexed->group(names_) : names_.classOf(item->text()));
     }
   }
-  merge_.emplace(std::move(texts), groups);
+  merge_.emplace(groups, [list](int row) { return list->item(row)->text(); });
 }
 
 void ListUpdater::AddListEntry(QListWidget* list, const QString& text, int index) {
@@ -112,7 +117,8 @@ void ListUpdater::apply(const ListPlan& plan) {
   int position = 0;
   for (const ListPlan::Row& row : plan.rows) {
     if (row.formerRow >= 0) {
-      if (auto* item = dynamic_cast<IndexedItem*>(list->item(position))) item->setIndex(row.index);
+      QListWidgetItem* item = list->item(position);
+      if (item->type() == QListWidgetItem::UserType) static_cast<IndexedItem*>(item)->setIndex(row.index);
     } else {
       list->insertItem(position, new IndexedItem(row.text, row.index));
     }

@@ -15,7 +15,7 @@ namespace {
 QStringList merged(const QStringList& former, const QStringList& added, NameClasses& names) {
   std::vector<int> groups;
   for (const QString& text : former) groups.push_back(names.classOf(text));
-  ListMerge merge(std::vector<QString>(former.begin(), former.end()), groups);
+  ListMerge merge(groups, [&former](int row) { return former[row]; });
   int index = 0;
   for (const QString& entry : added) merge.add(names.classOf(entry), entry, index++);
   const ListPlan plan = merge.finish();
@@ -67,8 +67,9 @@ class BrowserLogicTest : public QObject {
 
   void removedRowsAreReported() {
     NameClasses names;
-    ListMerge merge({"A", "B", "C", "D"},
-                    {names.classOf("A"), names.classOf("B"), names.classOf("C"), names.classOf("D")});
+    const QStringList former{"A", "B", "C", "D"};
+    ListMerge merge({names.classOf("A"), names.classOf("B"), names.classOf("C"), names.classOf("D")},
+                    [&former](int row) { return former[row]; });
     merge.add(names.classOf("B"), "B", 0);
     merge.add(names.classOf("E"), "E", 1);
     const ListPlan plan = merge.finish();
