@@ -12,6 +12,7 @@
 #include "app/bannerschedule.h"
 #include "app/producer.h"
 #include "app/tform4.h"
+#include "app/update/updatecontroller.h"
 #include "browser/stationbrowser.h"
 #include "platform/anchors.h"
 #include "platform/shell.h"
@@ -175,7 +176,14 @@ void TMainForm::Label30Click() {
   environment_.services.shell.ShellOpen(kProducerHomePage, {}, platform::ShowState::Maximised);
 }
 
-void TMainForm::UpdateButtonClick() {}
+void TMainForm::UpdateButtonClick() {
+  if (updateWindow_ == nullptr) return;  // the update window comes after the main window
+  if (updater_ == nullptr)
+    updater_ = new UpdateController(*static_cast<TForm4*>(updateWindow_), environment_.services.boxes, this,
+                                    std::make_unique<BrowserCatalogueSink>(*browser_, environment_.programFolder),
+                                    updateSources(), UpdateLimits{}, this);
+  updater_->run();
+}
 
 void TMainForm::BannerTimerTimer() {
   const BannerTick tick = bannerTick(InternetConnectedQuery);

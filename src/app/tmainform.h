@@ -19,6 +19,8 @@ namespace privacy { class PrivacyPanelForm; }
 
 namespace app {
 
+class UpdateController;
+
 // What the main window takes from the program's start: the platform services and the few things
 // tests replace (the connection lookup, the banner's browser, the program's folder).
 struct MainFormEnvironment {
@@ -68,6 +70,7 @@ class TMainForm final : public QWidget {
   search::SearchPanelForm* search_ = nullptr;
   privacy::PrivacyPanelForm* privacy_ = nullptr;
   QWidget* updateWindow_ = nullptr;
+  UpdateController* updater_ = nullptr;
 };
 
 }  // namespace app

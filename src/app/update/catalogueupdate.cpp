@@ -1,0 +1,152 @@
+#include "catalogueupdate.h"
+
+#include <QThread>
+
+#include "app/update/updatemessages.h"
+#include "catalogue/sources/directories.h"
+
+namespace app {
+namespace {
+
+using catalogue::sources::ParseFailure;
+
+struct StepInfo {
+  const char16_t* text;
+  int firstPercent;
+  int lastPercent;
+};
+
+// The radio list is by far the largest, so it takes the largest part of the bar.
+const StepInfo kSteps[] = {
+    {u"Pobieranie listy stacji radiowych…", 0, 45},
+    {u"Pobieranie listy kanałów telewizyjnych…", 45, 70},
+    {u"Pobieranie adresów kanałów telewizyjnych…", 70, 85},
+};
+constexpr int kMappingPercent = 90;
+
+int percentWithin(const StepInfo& step, qint64 received, qint64 total) {
+  // Without a length the bar still moves, ever more slowly.
+  const double done = total > 0 ? double(received) / double(total) : double(received) / double(received + (4 << 20));
+  return step.firstPercent + int(std::clamp(done, 0.0, 1.0) * (step.lastPercent - step.firstPercent));
+}
+
+// What the worker thread is given and gives back; shared, so that it outlives an update that is
+// cancelled meanwhile.
+struct MappingJob {
+  QByteArray radio;
+  QByteArray channels;
+  QByteArray streams;
+  std::shared_ptr<std::atomic_bool> cancel;
+  catalogue::sources::Parsed<catalogue::RadioStations> radioResult;
+  catalogue::sources::Parsed<catalogue::TvStations> tvResult;
+};
+
+}  // namespace
+
+CatalogueUpdate::CatalogueUpdate(UpdateSources sources, UpdateLimits limits, QObject* parent)
+    : QObject(parent), sources_(std::move(sources)), limits_(limits) {}
+
+CatalogueUpdate::~CatalogueUpdate() {
+  if (cancelMapping_) cancelMapping_->store(true);
+  // The mapping looks at the flag often; waiting here keeps it from outliving the program.
+  if (worker_) worker_->wait();
+}
+
+void CatalogueUpdate::start() {
+  if (running_) return;
+  running_ = true;
+  fetch(Step::Radio);
+}
+
+void CatalogueUpdate::cancel() {
+  if (!running_) return;
+  if (fetch_) fetch_->disconnect(this);
+  if (fetch_) fetch_->deleteLater();
+  if (cancelMapping_) cancelMapping_->store(true);
+  finish({UpdateOutcome::Cancelled, {}, {}, {}});
+}
+
+void CatalogueUpdate::fetch(Step step) {
+  const StepInfo& info = kSteps[int(step)];
+  const QString text = QString::fromUtf16(info.text);
+  Q_EMIT progress(text, info.firstPercent);
+  const QUrl url = step == Step::Radio ? sources_.radioStations
+                   : step == Step::Channels ? sources_.tvChannels
+                                            : sources_.tvStreams;
+  fetch_ = new BodyFetch(network_, limits_, this);
+  connect(fetch_, &BodyFetch::progress, this, [this, info, text](qint64 received, qint64 total) {
+    Q_EMIT progress(text, percentWithin(info, received, total));
+  });
+  connect(fetch_, &BodyFetch::finished, this, [this, step](const FetchResult& result) { fetched(step, result); });
+  fetch_->start(url);
+}
+
+void CatalogueUpdate::fetched(Step step, const FetchResult& result) {
+  fetch_->deleteLater();
+  fetch_ = nullptr;
+  const QUrl& url = step == Step::Radio ? sources_.radioStations
+                    : step == Step::Channels ? sources_.tvChannels
+                                             : sources_.tvStreams;
+  if (result.failure != FetchFailure::None) {
+    finish({UpdateOutcome::Failed, fetchFailureMessage(result, url, limits_.maxBodyBytes), {}, {}});
+    return;
+  }
+  switch (step) {
+    case Step::Radio:
+      radioBody_ = result.body;
+      fetch(Step::Channels);
+      break;
+    case Step::Channels:
+      channelsBody_ = result.body;
+      fetch(Step::Streams);
+      break;
+    case Step::Streams:
+      streamsBody_ = result.body;
+      map();
+      break;
+  }
+}
+
+void CatalogueUpdate::map() {
+  Q_EMIT progress(QStringLiteral("Przetwarzanie pobranych list…"), kMappingPercent);
+  auto job = std::make_shared<MappingJob>();
+  job->radio = std::exchange(radioBody_, {});
+  job->channels = std::exchange(channelsBody_, {});
+  job->streams = std::exchange(streamsBody_, {});
+  job->cancel = cancelMapping_ = std::make_shared<std::atomic_bool>(false);
+  QThread* worker = QThread::create([job] {
+    job->radioResult = catalogue::sources::parseRadioDirectory(job->radio, job->cancel.get());
+    job->radio.clear();
+    if (job->radioResult.failure == ParseFailure::None)
+      job->tvResult = catalogue::sources::parseTvDirectory(job->channels, job->streams, job->cancel.get());
+  });
+  worker_ = worker;
+  connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  connect(worker, &QThread::finished, this, [this, job] {
+    if (!running_ || job->cancel->load()) return;
+    const auto& radio = job->radioResult;
+    const auto& tv = job->tvResult;
+    if (radio.failure != ParseFailure::None)
+      finish({UpdateOutcome::Failed, parseFailureMessage(radio.failure, sources_.radioStations), {}, {}});
+    else if (tv.failure != ParseFailure::None)
+      finish({UpdateOutcome::Failed, parseFailureMessage(tv.failure, sources_.tvChannels), {}, {}});
+    else if (radio.stations.empty())
+      finish({UpdateOutcome::Failed, emptyListMessage(sources_.radioStations), {}, {}});
+    else if (tv.stations.empty())
+      finish({UpdateOutcome::Failed, emptyListMessage(sources_.tvChannels), {}, {}});
+    else
+      finish({UpdateOutcome::Fetched, {}, std::move(job->tvResult.stations), std::move(job->radioResult.stations)});
+  });
+  worker->start();
+}
+
+void CatalogueUpdate::finish(UpdateOutcome outcome) {
+  running_ = false;
+  radioBody_.clear();
+  channelsBody_.clear();
+  streamsBody_.clear();
+  if (outcome.status == UpdateOutcome::Fetched) Q_EMIT progress(QStringLiteral("Gotowe."), 100);
+  Q_EMIT finished(outcome);
+}
+
+}  // namespace app

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include "app/update/bodyfetch.h"
+#include "catalogue/sources/directories.h"
+
+namespace app {
+
+// The one Polish message that tells the user why the update failed, by what went wrong with
+// which list (the server is named by its host).
+QString fetchFailureMessage(const FetchResult& result, const QUrl& source, qint64 maxBodyBytes);
+QString parseFailureMessage(catalogue::sources::ParseFailure failure, const QUrl& source);
+QString emptyListMessage(const QUrl& source);
+
+// The question asked before the catalogues are replaced.
+QString updateQuestion(std::size_t tvCount, std::size_t radioCount);
+
+}  // namespace app
