@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "browser/nameorder.h"
 
