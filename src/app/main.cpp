@@ -17,6 +17,7 @@
 #include "platform/messageboxes.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
+#include "privacy/privacyctl.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
   // The banner's web engine and the player's video share OpenGL contexts.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
+  // The privacy module starts before the application and ends after its event loop.
+  privacy::PrivacyCtl privacyModule;
   app::Application application(argc, argv);
   // The media player library refuses to start unless numbers are formatted the C way.
   std::setlocale(LC_NUMERIC, "C");
@@ -70,7 +73,8 @@ int main(int argc, char** argv) {
       {shell, boxes},
       &platform::lookupConnectedQuery,
       &app::navigateBannerBrowser,
-      platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")})});
+      platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")}),
+      privacyModule});
   mainForm.CreateSecondaryWindows();
   mainForm.show();
   return QApplication::exec();

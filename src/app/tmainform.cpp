@@ -73,7 +73,7 @@ TMainForm::TMainForm(MainFormEnvironment environment)
   launcher_ = new playback::Launcher(*browser_, environment_.services, this);
   search_ = new search::SearchPanelForm(ui->SearchPanel, environment_.services, this);
   fillHost(ui->SearchPanel, search_);
-  privacy_ = new privacy::PrivacyPanelForm(ui->PrivacyPanel, environment_.services, this);
+  privacy_ = new privacy::PrivacyPanelForm(ui->PrivacyPanel, environment_.services, this, environment_.privacy);
   fillHost(ui->PrivacyPanel, privacy_);
 
   FormCreate();

@@ -15,7 +15,7 @@ namespace Ui { class TMainForm; }
 namespace browser { class StationBrowser; }
 namespace playback { class Launcher; }
 namespace search { class SearchPanelForm; }
-namespace privacy { class PrivacyPanelForm; }
+namespace privacy { class PrivacyPanelForm; class PrivacyCtl; }
 
 namespace app {
 
@@ -28,6 +28,7 @@ struct MainFormEnvironment {
   std::function<platform::ConnectedQuery()> lookupConnectedQuery;
   std::function<void(QWidget* bannerStrip, const QUrl& page)> navigateBanner;
   QString programFolder;  // ends with a separator
+  privacy::PrivacyCtl& privacy;  // the privacy module, started before the main window
 };
 
 // The one main window: banner strip, category list and header, the four content panels (each

@@ -53,13 +53,17 @@ qint32 PrivacyRegistry::ReadInteger(const QString& name) {
   return qFromLittleEndian<qint32>(value->data.constData());
 }
 
-void PrivacyRegistry::WriteString(const QString& name, const QString& text) {
-  hive().setValue(openKeyId(name), name, platform::stringValue(text));
+void PrivacyRegistry::write(const QString& name, const StoredValue& value) {
+  try {
+    hive().setValue(openKeyId(name), name, value);
+  } catch (const ValueError& error) {
+    throw ValueError(QStringLiteral("Nie można zapisać wartości „%1”. %2").arg(name, error.message()));
+  }
 }
 
-void PrivacyRegistry::WriteInteger(const QString& name, qint32 value) {
-  hive().setValue(openKeyId(name), name, platform::integerValue(value));
-}
+void PrivacyRegistry::WriteString(const QString& name, const QString& text) { write(name, platform::stringValue(text)); }
+
+void PrivacyRegistry::WriteInteger(const QString& name, qint32 value) { write(name, platform::integerValue(value)); }
 
 bool PrivacyRegistry::DeleteValue(const QString& name) { return hive().deleteValue(openKeyId(name), name); }
 

@@ -50,6 +50,7 @@ class PrivacyRegistry {
  private:
   platform::SettingsHive& hive();
   platform::SettingsHive::KeyId openKeyId(const QString& valueName) const;
+  void write(const QString& name, const platform::StoredValue& value);
 
   platform::RootKey root_ = platform::RootKey::CurrentUser;
   std::unique_ptr<platform::SettingsHive> user_;

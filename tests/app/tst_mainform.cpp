@@ -7,6 +7,7 @@
 #include "app/bannerschedule.h"
 #include "app/producer.h"
 #include "app/tmainform.h"
+#include "privacy/privacyctl.h"
 #include "support/fakes.h"
 #include "support/sandbox.h"
 
@@ -18,6 +19,7 @@ struct Harness {
   Sandbox sandbox;
   FakeShell shell;
   FakeMessageBoxes boxes;
+  privacy::PrivacyCtl privacyModule{[] {}};
   bool online = false;
   bool haveQuery = true;
   QList<QUrl> bannerLoads;
@@ -31,7 +33,8 @@ struct Harness {
           return [this] { return online; };
         },
         [this](QWidget*, const QUrl& page) { bannerLoads << page; },
-        sandbox.path() + QLatin1Char('/')};
+        sandbox.path() + QLatin1Char('/'),
+        privacyModule};
     form = std::make_unique<app::TMainForm>(environment);
   }
   template <class T>

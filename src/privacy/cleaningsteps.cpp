@@ -1,0 +1,80 @@
+#include "platform/folders.h"
+#include "platform/runhistory.h"
+#include "platform/safedelete.h"
+#include "platform/settingsnotice.h"
+#include "platform/trash.h"
+#include "privacy/keyguard.h"
+#include "privacy/privacyctl.h"
+
+namespace privacy {
+namespace {
+
+const QString kTypedUrls = QStringLiteral("Software\\Microsoft\\Internet Explorer\\TypedURLs");
+const QString kRunMru = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU");
+const QString kShellFolders = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders");
+const QString kRecentDocs = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RecentDocs");
+
+}  // namespace
+
+PrivacyCtl::PrivacyCtl(PolicyNotice policyNotice) : policyNotice_(std::move(policyNotice)) {}
+PrivacyCtl::PrivacyCtl() : PrivacyCtl(&platform::sendPolicyNotice) {}
+PrivacyCtl::~PrivacyCtl() = default;
+
+void PrivacyCtl::EmptyFolder(const QString& path) {
+  if (path.isEmpty()) return;
+  platform::emptyFolderSafely(path);
+}
+
+void PrivacyCtl::RefreshShellRunList() { platform::clearRunDialogHistories(); }
+
+// The web engine's visited links and history; its cookies and site data stay.
+void PrivacyCtl::ClearBrowserHistory() {
+  const QString profile = platform::webEngineStorageFolder();
+  for (const char* name : {"Visited Links", "History", "History-journal"})
+    platform::deleteFileSafely(profile + QLatin1Char('/') + QLatin1String(name));
+}
+
+void PrivacyCtl::ClearUrlCache() { EmptyFolder(platform::webEngineCacheFolder()); }
+
+void PrivacyCtl::ClearTypedUrls() {
+  KeyGuard guard(registry_);
+  try {
+    if (!registry_.OpenKey(kTypedUrls, false)) return;
+    for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
+  } catch (const platform::SettingsError&) {
+    // This step never ends a run: whatever could not be deleted stays.
+  }
+}
+
+void PrivacyCtl::CleanTempFiles() {
+  EmptyFolder(platform::userTempFolder());
+  EmptyFolder(platform::machineTempFolder());
+}
+
+void PrivacyCtl::ClearRunList() {
+  {
+    KeyGuard guard(registry_);
+    if (!registry_.OpenKey(kRunMru, false)) return;
+    for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
+    registry_.WriteString(QStringLiteral("MRUList"), QString());
+  }
+  RefreshShellRunList();
+}
+
+void PrivacyCtl::ClearRecentDocuments() {
+  KeyGuard guard(registry_);
+  if (registry_.OpenKey(kShellFolders, false)) {
+    const QString recent = platform::expandEnvironmentStrings(registry_.ReadString(QStringLiteral("Recent")));
+    registry_.CloseKey();
+    EmptyFolder(recent);
+  }
+  // Without the rights to the machine's part of the store this deletion simply fails.
+  registry_.SetRootKey(platform::RootKey::LocalMachine);
+  registry_.DeleteKey(kRecentDocs);
+  registry_.SetRootKey(platform::RootKey::CurrentUser);
+  registry_.DeleteKey(kRecentDocs);
+}
+
+void PrivacyCtl::EmptyRecycleBin() { platform::emptyTrash(); }
+
+}  // namespace privacy
