@@ -3,6 +3,7 @@
 #include <QIODevice>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace catalogue {
@@ -21,6 +22,7 @@ bool FeedReader::refill() {
     return false;
   }
   count_ = read;
+  nextLf_ = -1;
   if (read == 0) eof_ = true;
   key_.apply(buffer_.data(), count_);
   return read > 0;
@@ -61,7 +63,15 @@ FeedReader::Status FeedReader::readLine(QByteArrayView& line) {
       lineNumber_ = nextLine_;
       start = p;
     }
-    while (p != end && !isBreak(*p)) ++p;
+    // The first LF, then the first CR before it. Where the LF found lies beyond this line (CR-only
+    // breaks) it is remembered, so no byte of the buffer is searched for an LF twice.
+    if (nextLf_ < p - buffer_.data()) {
+      const void* lf = std::memchr(p, '\n', end - p);
+      nextLf_ = lf ? static_cast<const char*>(lf) - buffer_.data() : kFeedBufferSize;
+    }
+    const char* limit = std::min<const char*>(buffer_.data() + nextLf_, end);
+    const char* cr = static_cast<const char*>(std::memchr(p, '\r', limit - p));
+    p = cr ? cr : limit;
     const qsizetype taken = p - start;
     if (taken > 0) afterCr_ = false;
     if (p == end) {
@@ -111,6 +121,14 @@ void FeedWriter::flushBuffer() {
     }
     data += written;
     left -= written;
+    written_ += written;
+  }
+  // A large catalogue is flushed to disk at the end of a save; starting the disk writes as the
+  // data comes shortens that wait. Only a hint: the final flush reports any error.
+  constexpr qint64 kWritebackStep = 1 << 20;
+  if (written_ - writebackStarted_ >= kWritebackStep) {
+    ::sync_file_range(fd_, writebackStarted_, written_ - writebackStarted_, SYNC_FILE_RANGE_WRITE);
+    writebackStarted_ = written_;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
 #include <array>
 
 class QIODevice;
@@ -11,20 +12,42 @@ class QIODevice;
 namespace catalogue {
 
 // The scrambling of catalogue files: every byte is XORed with the low 8 bits of a running key that
-// starts afresh for each file and drops by 13 after every byte. Applying it twice gives the plain
-// bytes back.
+// starts afresh for each file at 0x6A3F2B17 and drops by 13 after every byte. Applying it twice
+// gives the plain bytes back. As 13 is odd, those low 8 bits repeat every 256 bytes, so the key is
+// kept as the position in that cycle and applied from a table, a whole run of bytes at a time.
 class FeedKey {
  public:
   static constexpr quint32 kStart = 0x6A3F2B17;
+
   void apply(char* bytes, qsizetype count) {
-    for (qsizetype i = 0; i < count; ++i) {
-      bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ (value_ & 0xFF));
-      value_ -= 13;
+    while (count > 0) {
+      const qsizetype run = std::min<qsizetype>(count, kCycle);
+      const unsigned char* key = pad().data() + phase_;
+      for (qsizetype i = 0; i < run; ++i) bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ key[i]);
+      phase_ = (phase_ + run) % kCycle;
+      bytes += run;
+      count -= run;
     }
   }
 
  private:
-  quint32 value_ = kStart;
+  static constexpr qsizetype kCycle = 256;
+  // Two cycles of key bytes, so that a run of up to one cycle reads them from any phase in a row.
+  static constexpr std::array<unsigned char, 2 * kCycle> makePad() {
+    std::array<unsigned char, 2 * kCycle> pad{};
+    quint32 key = kStart;
+    for (auto& byte : pad) {
+      byte = static_cast<unsigned char>(key & 0xFF);
+      key -= 13;
+    }
+    return pad;
+  }
+  static const std::array<unsigned char, 2 * kCycle>& pad() {
+    static constexpr std::array<unsigned char, 2 * kCycle> table = makePad();
+    return table;
+  }
+
+  qsizetype phase_ = 0;
 };
 
 inline constexpr qsizetype kFeedBufferSize = 4096;
@@ -52,6 +75,7 @@ class FeedReader {
   std::array<char, kFeedBufferSize> buffer_;
   qsizetype pos_ = 0;
   qsizetype count_ = 0;
+  qsizetype nextLf_ = -1;  // where the next LF in the buffer is, once searched for
   FeedKey key_;
   bool eof_ = false;
   bool failed_ = false;
@@ -78,6 +102,8 @@ class FeedWriter {
   qsizetype pos_ = 0;
   FeedKey key_;
   int error_ = 0;
+  qint64 written_ = 0;
+  qint64 writebackStarted_ = 0;
 };
 
 }  // namespace catalogue

@@ -1,5 +1,6 @@
 #include "feedcolumns.h"
 
+#include <charconv>
 #include <cstring>
 
 #include "catalogue/feedinteger.h"
@@ -43,7 +44,7 @@ QByteArrayView TakeFeedColumn(QByteArrayView& line) {
     line = {};
   }
   taken = trimFeed(taken);
-  if (taken == "-") return {};
+  if (taken.size() == 1 && taken.front() == '-') return {};
   return taken;
 }
 
@@ -86,31 +87,41 @@ std::optional<DroppedLine> parseFeedLine(QByteArrayView line, Station& record) {
 template <typename Station>
 void appendFeedLine(const Station& record, QByteArray& out) {
   const auto columns = feedColumns<Station>();
+  // Room for the longest form of every column, so that the line is written without a reallocation.
+  constexpr qsizetype kNumberRoom = 12;  // "-2147483648" and its TAB
+  qsizetype room = 2;
+  for (const FeedColumn<Station>& column : columns)
+    room += column.text ? (record.*column.text).size() + 2 : kNumberRoom;
+  const qsizetype start = out.size();
+  out.resize(start + room);
+  char* p = out.data() + start;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     const FeedColumn<Station>& column = columns[i];
-    if (i > 0) out.append('\t');
+    if (i > 0) *p++ = '\t';
     switch (column.kind) {
       case FeedColumnKind::Name:
       case FeedColumnKind::Address:
       case FeedColumnKind::Stream: {
         const QString& text = record.*column.text;
-        if (text.isEmpty() && column.kind != FeedColumnKind::Name) out.append('-');
-        else appendToFeedCodePage(text, out);
+        if (text.isEmpty() && column.kind != FeedColumnKind::Name) *p++ = '-';
+        else p = toFeedCodePage(text, p);
         break;
       }
       case FeedColumnKind::Byte:
-        appendFeedInteger(record.*column.byte, out);
+        p = std::to_chars(p, p + kNumberRoom, unsigned(record.*column.byte)).ptr;
         break;
       case FeedColumnKind::Integer:
       case FeedColumnKind::Quality:
-        appendFeedInteger(record.*column.integer, out);
+        p = std::to_chars(p, p + kNumberRoom, record.*column.integer).ptr;
         break;
       case FeedColumnKind::Live:
-        out.append(record.*column.flag ? '1' : '2');
+        *p++ = record.*column.flag ? '1' : '2';
         break;
     }
   }
-  out.append("\r\n", 2);
+  *p++ = '\r';
+  *p++ = '\n';
+  out.truncate(p - out.constData());
 }
 
 template std::optional<DroppedLine> parseFeedLine(QByteArrayView, TvStation&);

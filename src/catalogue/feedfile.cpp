@@ -52,6 +52,11 @@ template <typename Station>
 LoadResult loadFeedFile(const QString& path, std::vector<Station>& into, const LoadOptions& options) {
   QFile file(path);
   if (!openFeed(file, options.requireWriteAccess)) return {LoadResult::NotOpened, {}};
+  // Room for as many records as the file could hold lines of a plausible shortest length, so a
+  // large catalogue is not copied again and again as the array grows. Room never written to costs
+  // address space only.
+  constexpr qint64 kShortLine = 48;
+  into.reserve(into.size() + static_cast<std::size_t>(file.size() / kShortLine));
   LoadResult result = loadFeed(file, into, options);
   if (result.status == LoadResult::ReadError)
     result.error = QStringLiteral("Błąd odczytu pliku „%1”: %2").arg(QDir::toNativeSeparators(path), result.error);

@@ -37,31 +37,55 @@ bool isEdgeBlank(QChar c) { return c.unicode() <= 32; }
 
 }  // namespace
 
+namespace {
+
+// Plain loops the compiler turns into vector code: most catalogue text is ASCII, which both code
+// pages share, so it is checked and copied many bytes at a time.
+bool isAscii(const unsigned char* bytes, qsizetype size) {
+  unsigned char any = 0;
+  for (qsizetype i = 0; i < size; ++i) any |= bytes[i];
+  return any < 0x80;
+}
+
+bool isAscii(const char16_t* units, qsizetype size) {
+  char16_t any = 0;
+  for (qsizetype i = 0; i < size; ++i) any |= units[i];
+  return any < 0x80;
+}
+
+}  // namespace
+
 QString fromFeedCodePage(QByteArrayView bytes) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (isAscii(in, bytes.size())) return QString::fromLatin1(bytes);
   const auto& decode = tables().decode;
   QString text(bytes.size(), Qt::Uninitialized);
   char16_t* out = reinterpret_cast<char16_t*>(text.data());
-  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   for (qsizetype i = 0; i < bytes.size(); ++i) out[i] = decode[in[i]];
   return text;
 }
 
+char* toFeedCodePage(QStringView text, char* out) {
+  const char16_t* in = text.utf16();
+  const qsizetype size = text.size();
+  if (isAscii(in, size)) {
+    for (qsizetype i = 0; i < size; ++i) out[i] = static_cast<char>(in[i]);
+    return out + size;
+  }
+  const unsigned char* encode = tables().encode.data();
+  const char16_t* end = in + size;
+  while (in != end) {
+    const char16_t unit = *in++;
+    if (QChar::isHighSurrogate(unit) && in != end && QChar::isLowSurrogate(*in)) ++in;
+    *out++ = static_cast<char>(unit < 0x80 ? unit : encode[unit]);
+  }
+  return out;
+}
+
 void appendToFeedCodePage(QStringView text, QByteArray& out) {
-  const auto& encode = tables().encode;
   const qsizetype start = out.size();
   out.resize(start + text.size());
-  char* dest = out.data() + start;
-  qsizetype length = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i].unicode();
-    if (unit < 0x80) {
-      dest[length++] = static_cast<char>(unit);
-      continue;
-    }
-    if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) ++i;
-    dest[length++] = static_cast<char>(encode[unit]);
-  }
-  out.truncate(start + length);
+  out.truncate(toFeedCodePage(text, out.data() + start) - out.constData());
 }
 
 FeedTextFault feedTextFault(QStringView text) {

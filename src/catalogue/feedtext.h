@@ -11,8 +11,11 @@ namespace catalogue {
 // European Windows code page, so a character that page lacks becomes '?', as its converter does.
 QString fromFeedCodePage(QByteArrayView bytes);
 
-// Appends the ISO-8859-2 form of text to out; a character that ISO-8859-2 or the program's code
-// page lacks becomes '?' (a surrogate pair one '?').
+// Writes the ISO-8859-2 form of text from `out` on, which has room for text.size() bytes, and
+// returns the end; a character that ISO-8859-2 or the program's code page lacks becomes '?' (a
+// surrogate pair one '?').
+char* toFeedCodePage(QStringView text, char* out);
+// The same, appended to a byte array.
 void appendToFeedCodePage(QStringView text, QByteArray& out);
 
 // What keeps a text from coming back unchanged after a save and a load.
