@@ -119,16 +119,19 @@ const char* failureText(ParseFailure failure) {
 
 std::optional<RadioStations> readRadioDirectory(const QStringList& files, ToolStreams& io) {
   std::vector<QByteArray> bodies;
+  Parsed<RadioStations> parsed;
   for (const QString& path : files) {
     const auto bytes = readFile(path, io);
     if (!bytes) return std::nullopt;
-    const ParseFailure failure = parseRadioDirectory(*bytes).failure;
-    if (failure != ParseFailure::None) {
-      io.err << "error: " << path << " " << failureText(failure) << "\n";
+    parsed = parseRadioDirectory(*bytes);
+    if (parsed.failure != ParseFailure::None) {
+      io.err << "error: " << path << " " << failureText(parsed.failure) << "\n";
       return std::nullopt;
     }
     bodies.push_back(*bytes);
   }
+  // Names are made unique across all the files together.
+  if (bodies.size() == 1) return std::move(parsed.stations);
   return parseRadioDirectory(joinedArrays(bodies)).stations;
 }
 

@@ -1,7 +1,6 @@
 #include "stationorder.h"
 
 #include <QLocale>
-#include <functional>
 #include <set>
 
 namespace catalogue::sources {
@@ -14,25 +13,37 @@ QCollator stationNameCollator() {
   return collator;
 }
 
-void makeNamesDistinct(std::vector<QString*>& names, const QCollator& collator) {
-  using NameSet = std::set<QString, std::function<bool(const QString&, const QString&)>>;
-  const auto less = [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; };
+bool makeNamesDistinct(std::vector<QString*>& names, const QCollator& collator) {
+  struct KeyLess {
+    bool operator()(const QCollatorSortKey& a, const QCollatorSortKey& b) const { return a.compare(b) < 0; }
+  };
+  using KeySet = std::set<QCollatorSortKey, KeyLess>;
   // Every name of the region, so that a suffixed name never takes one that comes later.
-  NameSet taken(less);
-  for (const QString* name : names) taken.insert(*name);
-  NameSet given(less);
-  for (QString* name : names) {
-    if (given.count(*name) != 0) {
-      QString candidate;
-      for (int number = 2;; ++number) {
-        candidate = *name + QStringLiteral(" (%1)").arg(number);
-        if (taken.count(candidate) == 0) break;
-      }
-      *name = candidate;
-      taken.insert(candidate);
-    }
-    given.insert(*name);
+  KeySet taken;
+  std::vector<QCollatorSortKey> keys;
+  keys.reserve(names.size());
+  for (const QString* name : names) {
+    keys.push_back(collator.sortKey(*name));
+    taken.insert(keys.back());
   }
+  if (taken.size() == names.size()) return false;
+  KeySet given;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (given.count(keys[i]) != 0) {
+      for (int number = 2;; ++number) {
+        const QString candidate = *names[i] + QStringLiteral(" (%1)").arg(number);
+        QCollatorSortKey key = collator.sortKey(candidate);
+        if (taken.count(key) == 0) {
+          *names[i] = candidate;
+          keys[i] = key;
+          taken.insert(std::move(key));
+          break;
+        }
+      }
+    }
+    given.insert(keys[i]);
+  }
+  return true;
 }
 
 }  // namespace catalogue::sources

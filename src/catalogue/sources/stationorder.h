@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCollator>
+#include <QCollatorSortKey>
 #include <QString>
 #include <algorithm>
 #include <map>
@@ -15,8 +16,8 @@ namespace catalogue::sources {
 QCollator stationNameCollator();
 
 // The names of one region, in order, with every name that equals an earlier one given the first
-// free " (2)", " (3)" … suffix.
-void makeNamesDistinct(std::vector<QString*>& names, const QCollator& collator);
+// free " (2)", " (3)" … suffix. True when a name was changed.
+bool makeNamesDistinct(std::vector<QString*>& names, const QCollator& collator);
 
 // Makes every name unique within its region, keeping the order of the stations.
 template <class Station>
@@ -32,16 +33,28 @@ void makeNamesUniquePerRegion(std::vector<Station>& stations) {
 template <class Station>
 void fileLikeTheEditor(std::vector<Station>& stations) {
   const QCollator collator = stationNameCollator();
-  std::stable_sort(stations.begin(), stations.end(), [&](const Station& a, const Station& b) {
-    if (a.RegionId != b.RegionId) return a.RegionId < b.RegionId;
-    return collator.compare(a.Name, b.Name) < 0;
-  });
+  {
+    // Sort keys once per name: far cheaper than comparing the names over and over.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(stations.size());
+    for (const Station& station : stations) keys.push_back(collator.sortKey(station.Name));
+    std::vector<std::size_t> order(stations.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      if (stations[a].RegionId != stations[b].RegionId) return stations[a].RegionId < stations[b].RegionId;
+      return keys[a].compare(keys[b]) < 0;
+    });
+    std::vector<Station> sorted;
+    sorted.reserve(stations.size());
+    for (std::size_t index : order) sorted.push_back(std::move(stations[index]));
+    stations = std::move(sorted);
+  }
   for (auto first = stations.begin(); first != stations.end();) {
     const auto last = std::find_if(first, stations.end(), [&](const Station& s) { return s.RegionId != first->RegionId; });
     std::vector<QString*> names;
     for (auto it = first; it != last; ++it) names.push_back(&it->Name);
-    makeNamesDistinct(names, collator);
-    std::stable_sort(first, last, [&](const Station& a, const Station& b) { return collator.compare(a.Name, b.Name) < 0; });
+    if (makeNamesDistinct(names, collator))
+      std::stable_sort(first, last, [&](const Station& a, const Station& b) { return collator.compare(a.Name, b.Name) < 0; });
     first = last;
   }
 }
