@@ -2,6 +2,8 @@
 
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineProfile>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace app {
@@ -10,6 +12,10 @@ void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page) {
   auto* view = bannerStrip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
   if (view == nullptr) {
     view = new QWebEngineView(bannerStrip);
+    // A persistent profile, so that the browser keeps its history and cache where the privacy
+    // cleaner finds them (the web engine's default profile keeps nothing on disk).
+    auto* profile = new QWebEngineProfile(QStringLiteral("Default"), bannerStrip);  // outlives the page
+    view->setPage(new QWebEnginePage(profile, view));
     view->setObjectName(QStringLiteral("BannerBrowser"));
     view->setContextMenuPolicy(Qt::NoContextMenu);
     // A strip 65 pixels high cannot show an error page usefully: it stays white until a page loads.
