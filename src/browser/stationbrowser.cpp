@@ -117,4 +117,9 @@ void StationBrowser::Button13Click() { radio_->CopyClick(); }
 void StationBrowser::SaveTvFeed() { tv_->Save(); }
 void StationBrowser::SaveRadioFeed() { radio_->Save(); }
 
+void StationBrowser::RefreshLists() {
+  tv_->FillRegionList();
+  radio_->FillRegionList();
+}
+
 }  // namespace browser

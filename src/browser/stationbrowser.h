@@ -68,6 +68,8 @@ class StationBrowser final : public QObject {
   void Button13Click();
   void SaveTvFeed();
   void SaveRadioFeed();
+  // Both panels' lists again from the arrays, in place, for a change whose files are written already.
+  void RefreshLists();
 
  private:
   template <class Station>

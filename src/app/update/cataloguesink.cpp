@@ -18,9 +18,7 @@ catalogue::SaveResult BrowserCatalogueSink::replace(catalogue::TvStations tv, ca
   if (!written.ok) return written;
   browser_.tvStations() = std::move(tv);
   browser_.radioStations() = std::move(radio);
-  // The panels' saves refresh their lists in place; what they write is what is there already.
-  browser_.SaveTvFeed();
-  browser_.SaveRadioFeed();
+  browser_.RefreshLists();
   return written;
 }
 
