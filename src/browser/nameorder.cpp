@@ -1,16 +1,7 @@
 #include "nameorder.h"
 
-#include <QLocale>
 
 namespace browser {
-
-QCollator stationNameCollator() {
-  QLocale locale = QLocale::system();
-  if (locale.language() == QLocale::C) locale = QLocale(QLocale::Polish, QLocale::Poland);
-  QCollator collator(locale);
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  return collator;
-}
 
 NameClasses::NameClasses() : collator_(stationNameCollator()) {}
 

@@ -6,11 +6,11 @@
 #include <QString>
 #include <map>
 
+#include "catalogue/stationnames.h"
+
 namespace browser {
 
-// The comparison for station names: the user's locale, Polish where the system has none (under
-// the C locale the collator would fall back to code-point order), letter case ignored.
-QCollator stationNameCollator();
+using catalogue::stationNameCollator;
 
 // Sorts texts into groups of texts that the station-name comparison finds equal, and remembers
 // each text's group, so that a list refresh looks names up by hash instead of comparing them.

@@ -1,17 +1,8 @@
 #include "stationorder.h"
 
-#include <QLocale>
 #include <set>
 
 namespace catalogue::sources {
-
-QCollator stationNameCollator() {
-  QLocale locale = QLocale::system();
-  if (locale.language() == QLocale::C) locale = QLocale(QLocale::Polish, QLocale::Poland);
-  QCollator collator(locale);
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  return collator;
-}
 
 bool makeNamesDistinct(std::vector<QString*>& names, const QCollator& collator) {
   struct KeyLess {

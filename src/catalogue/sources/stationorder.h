@@ -7,13 +7,10 @@
 #include <map>
 #include <vector>
 
+#include "catalogue/stationnames.h"
 #include "catalogue/stations.h"
 
 namespace catalogue::sources {
-
-// Station names compare as the editor compares them: by the user's locale (Polish where the
-// system has none), letter case ignored.
-QCollator stationNameCollator();
 
 // The names of one region, in order, with every name that equals an earlier one given the first
 // free " (2)", " (3)" … suffix. True when a name was changed.
