@@ -1,7 +1,11 @@
 #include "mediaplayer.h"
 
+#include <QMatrix4x4>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 #include <QWheelEvent>
 #include <vector>
 #include <mpv/client.h>
@@ -12,7 +16,8 @@
 namespace playback {
 namespace {
 
-// The player's settings as the window creates it; the program changes none of them later.
+// The player's settings as the window creates it; the program changes none of them later. The
+// video area for sound-only radio ("force-window") follows once mpv can draw (createRenderer).
 struct Setting {
   const char* name;
   const char* value;
@@ -21,7 +26,6 @@ constexpr Setting kSettings[] = {
     {"vo", "libmpv"},                          // frames come to this widget
     {"osc", "yes"},                            // the complete control bar, drawn by mpv itself
     {"script-opts", "osc-idlescreen=no"},      // no "drop files here" logo between streams
-    {"force-window", "yes"},                   // video area and control bar for sound-only radio too
     {"volume", "50"},
     {"mute", "no"},
     {"pause", "no"},                           // start playing without being told twice
@@ -60,10 +64,16 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 MediaPlayer::~MediaPlayer() {
-  // The drawing side goes first, in its own GL context; mpv itself, and with it the stream, after.
-  if (render_) {
+  // The drawing side goes first, each part in its own GL context; mpv itself, and with it the
+  // stream, after.
+  if (renderContext_ && renderContext_->makeCurrent(surface_.get())) {
+    picture_.reset();
+    if (render_) mpv_render_context_free(render_);
+    renderContext_->doneCurrent();
+  }
+  if (blitter_.isCreated()) {
     makeCurrent();
-    mpv_render_context_free(render_);
+    blitter_.destroy();
     doneCurrent();
   }
   if (mpv_) {
@@ -91,13 +101,41 @@ void MediaPlayer::createPlayer() {
       },
       this);
 
-  // The stream opens on mpv's own thread and wants somewhere to draw at once: set up the GL side
-  // now, before the window is shown. The application shares GL contexts, so this context stays
-  // valid when the window appears.
-  grabFramebuffer();
-  if (!render_)
-    throw PlayerError(tr("Nie można utworzyć obrazu odtwarzacza: %1")
-                          .arg(renderError_.isEmpty() ? tr("brak obsługi OpenGL") : renderError_));
+  createRenderer();
+}
+
+void MediaPlayer::createRenderer() {
+  // Shared with the widget's context through the application's share group, so that the widget
+  // can show the picture mpv draws here.
+  QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+  surface_ = std::make_unique<QOffscreenSurface>();
+  surface_->create();
+  renderContext_ = std::make_unique<QOpenGLContext>();
+  renderContext_->setShareContext(shared);
+  if (!shared || !renderContext_->create() || !renderContext_->makeCurrent(surface_.get()))
+    throw PlayerError(tr("Nie można utworzyć obrazu odtwarzacza: brak obsługi OpenGL."));
+  mpv_opengl_init_params gl{&glProcAddress, nullptr};
+  mpv_render_param params[] = {
+      {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
+      {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
+      {MPV_RENDER_PARAM_INVALID, nullptr},
+  };
+  const int error = mpv_render_context_create(&render_, mpv_, params);
+  renderContext_->doneCurrent();
+  if (error < 0) {
+    render_ = nullptr;
+    throw PlayerError(tr("Nie można utworzyć obrazu odtwarzacza: %1").arg(errorText(error)));
+  }
+  mpv_render_context_set_update_callback(
+      render_,
+      [](void* self) {
+        QMetaObject::invokeMethod(static_cast<MediaPlayer*>(self), &MediaPlayer::frameReady, Qt::QueuedConnection);
+      },
+      this);
+  // A video area with the control bar also for sound-only radio. Only now: mpv opens that area at
+  // once while idle, and without a drawing side it would give up on it for good.
+  if (const int forced = mpv_set_property_string(mpv_, "force-window", "yes"); forced < 0)
+    throw PlayerError(tr("Nie można utworzyć obrazu odtwarzacza: %1").arg(errorText(forced)));
 }
 
 void MediaPlayer::setOption(const char* name, const char* value) {
@@ -115,42 +153,37 @@ void MediaPlayer::play() {
   updateStatus();
 }
 
-void MediaPlayer::initializeGL() {
-  if (!mpv_ || render_) return;
-  mpv_opengl_init_params gl{&glProcAddress, nullptr};
-  mpv_render_param params[] = {
-      {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-      {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-      {MPV_RENDER_PARAM_INVALID, nullptr},
-  };
-  if (const int error = mpv_render_context_create(&render_, mpv_, params); error < 0) {
-    render_ = nullptr;
-    renderError_ = errorText(error);
-    return;
-  }
-  mpv_render_context_set_update_callback(
-      render_,
-      [](void* self) {
-        QMetaObject::invokeMethod(static_cast<MediaPlayer*>(self), &MediaPlayer::frameReady, Qt::QueuedConnection);
-      },
-      this);
-}
+void MediaPlayer::initializeGL() { blitter_.create(); }
 
 void MediaPlayer::paintGL() {
-  if (!render_) return;
-  const qreal ratio = devicePixelRatioF();
-  mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qRound(width() * ratio), qRound(height() * ratio), 0};
-  int flipY = 1;
-  mpv_render_param params[] = {
-      {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-      {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-      {MPV_RENDER_PARAM_INVALID, nullptr},
-  };
-  mpv_render_context_render(render_, params);
+  QOpenGLFunctions* gl = context()->functions();
+  gl->glClearColor(0, 0, 0, 1);
+  gl->glClear(GL_COLOR_BUFFER_BIT);
+  if (!picture_) return;
+  // The picture fills the widget; until it is drawn again after a resize it is stretched.
+  blitter_.bind();
+  blitter_.blit(picture_->texture(), QMatrix4x4(), QOpenGLTextureBlitter::OriginTopLeft);
+  blitter_.release();
 }
 
 void MediaPlayer::frameReady() {
-  if (render_ && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) update();
+  if (render_ && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME)) fitVideo();
+}
+
+void MediaPlayer::fitVideo() {
+  const QSize size = (QSizeF(this->size()) * devicePixelRatioF()).toSize();
+  if (!render_ || size.isEmpty() || !renderContext_->makeCurrent(surface_.get())) return;
+  if (!picture_ || picture_->size() != size) picture_ = std::make_unique<QOpenGLFramebufferObject>(size);
+  mpv_opengl_fbo fbo{static_cast<int>(picture_->handle()), size.width(), size.height(), 0};
+  mpv_render_param params[] = {
+      {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+      {MPV_RENDER_PARAM_INVALID, nullptr},
+  };
+  mpv_render_context_render(render_, params);
+  // The widget reads the picture from its own context: finish the drawing before it does.
+  renderContext_->functions()->glFlush();
+  renderContext_->doneCurrent();
+  update();
 }
 
 void MediaPlayer::processEvents() {

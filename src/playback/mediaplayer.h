@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QOpenGLTextureBlitter>
 #include <QOpenGLWidget>
 #include <QString>
+#include <memory>
+
+class QOffscreenSurface;
+class QOpenGLContext;
+class QOpenGLFramebufferObject;
 
 struct mpv_handle;
 struct mpv_render_context;
@@ -14,14 +20,17 @@ enum class PlayerStatus { Stopped, Connecting, Buffering, Playing, Paused, Faile
 // The embedded media player: libmpv drawing into this widget, with mpv's own on-screen
 // controller as the control bar. Mouse input goes to that controller. Status changes arrive
 // from mpv's threads and are handled on the GUI thread.
+//
+// mpv draws in a GL context of its own, made with the player, into a picture that the widget
+// shows. The stream may open before the window is first shown, and mpv needs its drawing side
+// from that moment on; the widget's own context only exists once the window is on screen.
 class MediaPlayer final : public QOpenGLWidget {
   Q_OBJECT
  public:
   explicit MediaPlayer(QWidget* parent = nullptr);
   ~MediaPlayer() override;
 
-  // Creates the player with the window's fixed settings and brings up its drawing surface, so
-  // that the stream finds somewhere to draw as soon as it opens. Throws PlayerError.
+  // Creates the player with the window's fixed settings and its drawing side. Throws PlayerError.
   void createPlayer();
 
   void setURL(const QString& url) { url_ = url; }
@@ -31,8 +40,8 @@ class MediaPlayer final : public QOpenGLWidget {
   void play();
 
   PlayerStatus status() const { return status_; }
-  // Draws the current frame again at the widget's size.
-  void fitVideo() { update(); }
+  // Draws the current picture again at the widget's size.
+  void fitVideo();
 
  Q_SIGNALS:
   void StatusChange(playback::PlayerStatus status);
@@ -51,6 +60,7 @@ class MediaPlayer final : public QOpenGLWidget {
   enum class Phase { Idle, Opening, Open, Ended, Failed };
 
   void setOption(const char* name, const char* value);
+  void createRenderer();
   void processEvents();
   void handleEvent(const mpv_event& event);
   void showFailure(int error);
@@ -59,8 +69,11 @@ class MediaPlayer final : public QOpenGLWidget {
   void sendInput(std::initializer_list<QByteArray> arguments);
 
   mpv_handle* mpv_ = nullptr;
+  std::unique_ptr<QOffscreenSurface> surface_;
+  std::unique_ptr<QOpenGLContext> renderContext_;
   mpv_render_context* render_ = nullptr;
-  QString renderError_;
+  std::unique_ptr<QOpenGLFramebufferObject> picture_;
+  QOpenGLTextureBlitter blitter_;
   QString url_;
   Phase phase_ = Phase::Idle;
   bool coreIdle_ = true;

@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QProcess>
+#include <QPixmap>
 #include <QScreen>
 #include <clocale>
 #include <memory>
@@ -27,12 +28,14 @@ QList<TForm5*> openPlayerWindows() {
   return windows;
 }
 
-bool hasLitPixels(const QImage& image) {
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
+bool hasLitPixels(const QImage& image, QRect area) {
+  area &= image.rect();
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
       if (qGray(image.pixel(x, y)) > 64) return true;
   return false;
 }
+bool hasLitPixels(const QImage& image) { return hasLitPixels(image, image.rect()); }
 
 // A mouse move as the window system delivers it, without moving the X pointer.
 void moveMouse(QWidget* widget, QPoint at) {
@@ -144,16 +147,52 @@ class PlayerWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTRY_COMPARE_WITH_TIMEOUT(window->player()->status(), PlayerStatus::Playing, kPlayTimeoutMs);
     playback::MediaPlayer* player = window->player();
-    // No picture in a radio stream: until the mouse comes, the video area is black.
-    QTRY_VERIFY_WITH_TIMEOUT(!hasLitPixels(player->grabFramebuffer()), 10000);
+    // What the user sees: the window's pixels on the X screen. No picture in a radio stream, so
+    // until the mouse comes the video area is black.
+    const auto onScreen = [window] { return window->screen()->grabWindow(window->winId()).toImage(); };
+    QTRY_VERIFY_WITH_TIMEOUT(!hasLitPixels(onScreen()), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
           moveMouse(player, QPoint(200, 150));
           moveMouse(player, QPoint(200, 280));
-          return hasLitPixels(player->grabFramebuffer());
+          return hasLitPixels(onScreen());
         }(),
         10000);
+    // The bar lies along the bottom edge, the right way up.
+    const QImage shown = onScreen();
+    QVERIFY(hasLitPixels(shown, QRect(0, shown.height() - 30, shown.width(), 30)));
+    QVERIFY(!hasLitPixels(shown, QRect(0, 0, shown.width(), shown.height() / 2)));
     window->close();
+  }
+
+  // A TV stream: the picture is stretched over the whole window, whatever its shape.
+  void televisionPictureFillsTheWindowAtAnySize() {
+    const QString video = sandbox_->filePath(QStringLiteral("video.ogg"));
+    QProcess mpv;
+    mpv.start(QStringLiteral("mpv"),
+              {QStringLiteral("--no-config"), QStringLiteral("av://lavfi:testsrc=size=320x240:rate=25:duration=20"),
+               QStringLiteral("--audio-file=av://lavfi:sine=frequency=440:duration=20"), QStringLiteral("-o"), video,
+               QStringLiteral("--of=ogg"), QStringLiteral("--ovc=libtheora"), QStringLiteral("--oac=libvorbis")});
+    QVERIFY2(mpv.waitForFinished(60000) && mpv.exitCode() == 0, mpv.readAllStandardError().constData());
+    QFile file(video);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    testsupport::LoopbackStream television(file.readAll(), 20);
+    QVERIFY(television.listen());
+
+    TForm5* window = playback::OpenPlayerWindow(television.url(QStringLiteral("/stream.ogg")));
+    connect(this, &PlayerWindowTest::cleaningUp, window, &QObject::deleteLater);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QTRY_COMPARE_WITH_TIMEOUT(window->player()->status(), PlayerStatus::Playing, kPlayTimeoutMs);
+    // Far wider than the picture: with its proportions kept, both side strips would stay black.
+    window->resize(800, 200);
+    const auto sidesLit = [window] {
+      const QImage shown = window->screen()->grabWindow(window->winId()).toImage();
+      return shown.width() == 800 && hasLitPixels(shown, QRect(0, 0, 80, shown.height())) &&
+             hasLitPixels(shown, QRect(shown.width() - 80, 0, 80, shown.height()));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(sidesLit(), 10000);
+    window->close();
+    QTRY_COMPARE(television.listeners(), 0);
   }
 
   void addressThatCannotBeOpenedIsThePlayersOwnBusiness() {
