@@ -4,8 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "browser/nameorder.h"
 #include "browser/stationbrowser.h"
+#include "catalogue/stationnames.h"
 #include "platform/messageboxes.h"
 #include "platform/shell.h"
 #include "playback/playererror.h"
@@ -28,7 +28,7 @@ Launcher::Launcher(browser::StationBrowser& browser, platform::Services services
     : QObject(parent),
       browser_(browser),
       services_(services),
-      collator_(browser::stationNameCollator()),
+      collator_(catalogue::stationNameCollator()),
       BitBtn1(control<QPushButton>(browser.tvForm(), "BitBtn1")),
       BitBtn2(control<QPushButton>(browser.fmForm(), "BitBtn2")),
       Label9(control<QLabel>(browser.tvForm(), "Label9")),

@@ -86,7 +86,7 @@ void MediaPlayer::createPlayer() {
   // mpv_create refuses to run unless numbers are formatted the C way.
   mpv_ = mpv_create();
   if (!mpv_)
-    throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni (biblioteka mpv nie działa w tym środowisku)."));
+    throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni: biblioteka mpv odmówiła uruchomienia."));
   for (const Setting& setting : kSettings) setOption(setting.name, setting.value);
   if (const int error = mpv_initialize(mpv_); error < 0)
     throw PlayerError(tr("Nie można uruchomić odtwarzacza strumieni: %1").arg(errorText(error)));

@@ -2,7 +2,7 @@
 
 #include <QProcess>
 
-#include "browser/nameorder.h"
+#include "catalogue/stationnames.h"
 #include "launcherharness.h"
 #include "platform/shell.h"
 #include "playback/recentstations.h"
@@ -62,7 +62,7 @@ class PlaybackLogicTest : public QObject {
     QFETCH(QString, started);
     QFETCH(QStringList, after);
     RecentNames names{before[0], before[1], before[2]};
-    playback::pushRecentName(names, started, browser::stationNameCollator());
+    playback::pushRecentName(names, started, catalogue::stationNameCollator());
     QCOMPARE((QStringList{names[0], names[1], names[2]}), after);
   }
 

@@ -142,7 +142,7 @@ class PlayerWindowTest : public QObject {
     second->close();
   }
 
-  void soundOnlyStreamShowsTheControlBarWhenTheMouseMoves() {
+  void soundOnlyStreamGetsAControlBarWorkedByTheMouse() {
     TForm5* window = open(QStringLiteral("/stream.ogg"));
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QTRY_COMPARE_WITH_TIMEOUT(window->player()->status(), PlayerStatus::Playing, kPlayTimeoutMs);
@@ -162,6 +162,11 @@ class PlayerWindowTest : public QObject {
     const QImage shown = onScreen();
     QVERIFY(hasLitPixels(shown, QRect(0, shown.height() - 30, shown.width(), 30)));
     QVERIFY(!hasLitPixels(shown, QRect(0, 0, shown.width(), shown.height() / 2)));
+    // Its play/pause button, at the bar's left end, takes the mouse click.
+    const QPoint pauseButton(8, player->height() - 7);
+    moveMouse(player, pauseButton);
+    QTest::mouseClick(player, Qt::LeftButton, {}, pauseButton);
+    QTRY_COMPARE_WITH_TIMEOUT(player->status(), PlayerStatus::Paused, 5000);
     window->close();
   }
 
