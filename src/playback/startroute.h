@@ -25,7 +25,8 @@ struct StartRoute {
 StartRoute routeTvStart(const catalogue::TvStation& station);
 StartRoute routeRadioStart(const catalogue::RadioStation& station);
 
-// The address of a station page; the catalogue keeps its fields without the scheme.
+// The address of a station page; the catalogue keeps its fields without "http://", which goes in
+// front again unless the field names a scheme of its own.
 QString pageAddress(const QString& field);
 
 }  // namespace playback

@@ -87,6 +87,22 @@ class PlaybackLogicTest : public QObject {
     QTest::newRow("TV without stream") << true << 1 << QString() << home << "http://www.tvp.pl/x" << QString();
     QTest::newRow("radio without stream") << false << 2 << QString() << home << "http://www.tvp.pl/x" << QString();
   }
+  void pageAddresses_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("plain host") << "www.tvp.pl" << "http://www.tvp.pl";
+    QTest::newRow("path") << "www.tvp.pl/program-tv" << "http://www.tvp.pl/program-tv";
+    QTest::newRow("a second http:// stays, as stored") << "http://x.pl" << "http://http://x.pl";
+    QTest::newRow("capitals are not the prefix") << "HTTP://x.pl" << "HTTP://x.pl";
+    QTest::newRow("https page") << "https://www.rmf.fm/" << "https://www.rmf.fm/";
+    QTest::newRow("host with a port") << "radio.pl:8000/info" << "http://radio.pl:8000/info";
+  }
+  void pageAddresses() {
+    QFETCH(QString, field);
+    QFETCH(QString, address);
+    QCOMPARE(playback::pageAddress(field), address);
+  }
+
   void startRoutes() {
     QFETCH(bool, tv);
     QFETCH(int, kind);
