@@ -4,8 +4,8 @@ include(GNUInstallDirs)
 
 install(TARGETS sieciownik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/bin/help.html DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik)
-install(FILES ${PROJECT_BINARY_DIR}/bin/TV.FEED ${PROJECT_BINARY_DIR}/bin/RADIO.FEED
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik OPTIONAL)
+install(FILES ${PROJECT_BINARY_DIR}/shipped/TV.FEED ${PROJECT_BINARY_DIR}/shipped/RADIO.FEED
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/pl.tarnowek.sieciownik.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/pl.tarnowek.sieciownik.metainfo.xml
