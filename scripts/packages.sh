@@ -5,7 +5,7 @@ SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libmpv-dev libgl-dev libsqlite3-dev
-  fonts-wine xdg-utils
+  fonts-wine xdg-utils ccache
 )
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
@@ -24,4 +24,9 @@ ensure_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Compiler cache for the configure commands of the scripts: the same sources compile once.
+compiler_launcher() {
+  if command -v ccache >/dev/null 2>&1; then echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi
 }
