@@ -46,9 +46,11 @@ std::optional<qint64> numberAttribute(const PlaylistEntry& entry, const QString&
   return value;
 }
 
+// The loader takes "http://" off a page address and trims what follows, so every leading "http://"
+// goes and the rest is made safe again: the address comes back from the catalogue file unchanged.
 QString homePageOf(const PlaylistEntry& entry, const QString& name) {
   QString www = feedSafeName(entry.attributes.value(name));
-  if (www.startsWith(QLatin1String("http://"))) www.remove(0, 7);
+  while (www.startsWith(QLatin1String("http://"))) www = feedSafeName(QStringView(www).mid(7));
   return www;
 }
 
