@@ -58,6 +58,25 @@ QByteArray folderOf(const QByteArray& path) {
 
 QByteArray baseNameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
 
+QByteArray temporaryName(const QByteArray& folder, const QByteArray& target) {
+  return folder + '/' + '.' + baseNameOf(target) + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) +
+         ".tmp";
+}
+
+// Gives the unnamed file `fd` a free temporary name beside the target; 0 or an errno value, and
+// `temporary` empty unless the name was made.
+int nameUnnamedFile(int fd, const QByteArray& folder, const QByteArray& target, QByteArray& temporary) {
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = temporaryName(folder, target);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, temporary.constData(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != EEXIST) break;
+  }
+  const int error = errno;
+  temporary.clear();
+  return error;
+}
+
 void syncFolder(const QByteArray& folder) {
   // The rename is done; this only makes it durable sooner, so a failure changes nothing.
   const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -85,11 +104,16 @@ SaveResult replaceFile(const QString& path, const std::function<int(int fd)>& wr
   }
 
   const QByteArray folder = folderOf(target);
+  // Where the file system allows it the content is written into an unnamed file that gets its
+  // name only once it is complete, so that a save killed part-way leaves no temporary file behind.
+  // Naming it goes through /proc.
+  int fd = ::access("/proc/self/fd", X_OK) == 0
+               ? ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, exists ? 0600 : 0666)
+               : -1;
+  const bool unnamed = fd >= 0;
   QByteArray temporary;
-  int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = folder + '/' + '.' + baseNameOf(target) + '.' +
-                QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+    temporary = temporaryName(folder, target);
     fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) return failure(path, reasonFor(errno));
   }
@@ -105,10 +129,11 @@ SaveResult replaceFile(const QString& path, const std::function<int(int fd)>& wr
   }
   if (error == 0) error = writeContent(fd);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (error == 0 && unnamed) error = nameUnnamedFile(fd, folder, target, temporary);
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0) error = errno;
   if (error != 0) {
-    ::unlink(temporary.constData());
+    if (!temporary.isEmpty()) ::unlink(temporary.constData());
     return failure(path, reasonFor(error));
   }
   syncFolder(folder);
