@@ -1,7 +1,7 @@
 // A process the reliability tests start, kill and run twice at once.
 //   save <catalogue> <seed>[,<seed>…] <stations> <rounds>
 //       builds the catalogues of the seeds, prints "ready", then saves them in turn, <rounds> saves
-//       in all (0: until killed); exit 2 on a failed save.
+//       in all (0: until killed), printing "saved" after each; exit 2 on a failed save.
 //   settings <store> <writer> <rounds>
 //       prints "ready", then writes round after round, each one transaction setting the integer
 //       "Round" and the text "Text" of one key (0 rounds: until killed); exit 2 on a failed write.
@@ -26,6 +26,8 @@ int saveCatalogues(const QString& path, const QStringList& seeds, int count, qin
       std::fprintf(stderr, "save %lld failed: %s\n", static_cast<long long>(round), qPrintable(result.error));
       return 2;
     }
+    std::printf("saved\n");
+    std::fflush(stdout);
   }
   return 0;
 }
