@@ -120,7 +120,7 @@ T* child(QWidget* parent, const char* name) {
 
 class Soak {
  public:
-  Soak(quint64 seed) : random_(seed) {}
+  explicit Soak(quint64 seed) : random_(seed) {}
 
   // Runs `operations` steps; the empty text when every check held, else what went wrong.
   QString run(int operations) {
