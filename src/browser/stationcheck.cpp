@@ -17,7 +17,9 @@ void unbreak(QString& text) {
 
 void normaliseAddress(QString& text, bool removeScheme) {
   text = trimBlanks(text);
-  if (removeScheme && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
+  // Every leading "http://": one left in place would be taken off by the next load of the file, and
+  // the catalogue would then hold something else than what was stored.
+  while (removeScheme && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
   if (text == kEmptyMark) text.clear();
 }
 

@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 constexpr int kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 5000;
+constexpr int kBusyTimeoutMs = 10000;
 constexpr SettingsHive::KeyId kRootKeyId = 1;
 
 QString folded(const QString& name) { return name.toCaseFolded(); }

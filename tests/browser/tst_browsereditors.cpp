@@ -120,7 +120,7 @@ class BrowserEditorsTest : public QObject {
                                                << QStringList{"A B C", "", "", ""};
     QTest::newRow("negative quality") << "Nowa" << "Polska" << "http://http://w.pl" << "" << " -1 "
                                       << "Nieprawidłowa jakość transmisji" << "Edit5"
-                                      << QStringList{"Nowa", "http://w.pl", "", "-1"};
+                                      << QStringList{"Nowa", "w.pl", "", "-1"};
     QTest::newRow("quality too large for bit/s")
         << "Nowa" << "Polska" << "" << "mms://n" << "2147484" << "Nieprawidłowa jakość transmisji" << "Edit5"
         << QStringList{"Nowa", "", "mms://n", "2147484"};

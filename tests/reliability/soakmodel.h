@@ -155,7 +155,7 @@ struct PanelModel {
 };
 
 // What a catalogue file gives back of what was saved: the loader takes one leading "http://" off the
-// page addresses, so an address the editor kept with a second "http://" loses it on the way.
+// page addresses, so an address loaded from a file with a second "http://" loses it on the way.
 inline catalogue::TvStation readBack(catalogue::TvStation s) {
   for (QString* page : {&s.Www, &s.ScheduleWww})
     if (page->startsWith(QStringLiteral("http://"))) page->remove(0, 7);
@@ -204,7 +204,7 @@ std::optional<QString> checkTyped(Typed& t, bool tv, const PanelModel<Station>& 
   }
   const auto address = [](QString& text, bool page) {
     text = trimmed(text);
-    if (page && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
+    while (page && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
     if (text == QStringLiteral("-")) text.clear();
   };
   t.name = trimmed(t.name);
