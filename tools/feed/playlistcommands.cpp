@@ -17,49 +17,19 @@ using namespace catalogue;
 using namespace catalogue::sources;
 
 // --tv|--radio, one "--name VALUE" option whose value is one of `formats`, optional flags, and
-// at least `minFiles` file names.
-struct FormatArguments {
-  CatalogueKind kind = CatalogueKind::Tv;
-  QString format;
-  QStringList files;
-  QStringList flags;
-};
-
-std::optional<FormatArguments> parseFormatArguments(const QStringList& arguments, const QString& option,
-                                                    const QStringList& formats, const QStringList& allowedFlags,
-                                                    qsizetype minFiles, ToolStreams& io) {
-  FormatArguments parsed;
-  int kinds = 0;
-  for (qsizetype i = 0; i < arguments.size(); ++i) {
-    const QString& argument = arguments[i];
-    if (argument == QLatin1String("--tv") || argument == QLatin1String("--radio")) {
-      parsed.kind = argument == QLatin1String("--tv") ? CatalogueKind::Tv : CatalogueKind::Radio;
-      ++kinds;
-    } else if (argument == option) {
-      if (++i == arguments.size() || !formats.contains(arguments[i])) {
-        io.err << "error: " << option << " takes one of " << formats.join(QLatin1Char('|')) << "\n";
-        return std::nullopt;
-      }
-      parsed.format = arguments[i];
-    } else if (allowedFlags.contains(argument)) {
-      parsed.flags << argument;
-    } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-      io.err << "error: unknown option " << argument << "\n";
-      return std::nullopt;
-    } else {
-      parsed.files << argument;
-    }
-  }
-  if (kinds != 1) {
-    io.err << "error: give exactly one of --tv and --radio\n";
-    return std::nullopt;
-  }
-  if (parsed.format.isEmpty()) {
+// at least `minFiles` file names. The value lands in `value`.
+std::optional<CatalogueArguments> parseFormatArguments(const QStringList& arguments, const QString& option,
+                                                       const QStringList& formats, const QStringList& allowedFlags,
+                                                       qsizetype minFiles, ToolStreams& io) {
+  const ValueOption formatOption{option, formats};
+  std::optional<CatalogueArguments> parsed = parseCatalogueOptions(arguments, allowedFlags, &formatOption, io);
+  if (!parsed) return std::nullopt;
+  if (parsed->value.isEmpty()) {
     io.err << "error: " << option << " " << formats.join(QLatin1Char('|')) << " is missing\n";
     return std::nullopt;
   }
-  if (parsed.files.size() < minFiles) {
-    io.err << "error: expected at least " << minFiles << " file names, got " << parsed.files.size() << "\n";
+  if (parsed->files.size() < minFiles) {
+    io.err << "error: expected at least " << minFiles << " file names, got " << parsed->files.size() << "\n";
     return std::nullopt;
   }
   return parsed;
@@ -192,8 +162,8 @@ int runImport(const QStringList& arguments, ToolStreams& io) {
   const QString output = inputs.takeLast();
   const bool tv = parsed->kind == CatalogueKind::Tv;
 
-  if (parsed->format == QLatin1String("radio-browser") || parsed->format == QLatin1String("iptv-org")) {
-    if (tv != (parsed->format == QLatin1String("iptv-org"))) {
+  if (parsed->value == QLatin1String("radio-browser") || parsed->value == QLatin1String("iptv-org")) {
+    if (tv != (parsed->value == QLatin1String("iptv-org"))) {
       io.err << "error: radio-browser lists radio stations (--radio), iptv-org TV channels (--tv)\n";
       return kExitFailure;
     }
@@ -204,7 +174,7 @@ int runImport(const QStringList& arguments, ToolStreams& io) {
     const auto stations = readRadioDirectory(inputs, io);
     return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
   }
-  const auto playlist = readPlaylists(parsed->format, inputs, io);
+  const auto playlist = readPlaylists(parsed->value, inputs, io);
   if (!playlist) return kExitFailure;
   if (tv) return writeCatalogue(tvStationsFromPlaylist(*playlist), output, io);
   return writeCatalogue(radioStationsFromPlaylist(*playlist), output, io);
@@ -239,9 +209,9 @@ int runExport(const QStringList& arguments, ToolStreams& io) {
            << (loaded.error.isEmpty() ? QString() : QStringLiteral(": ") + loaded.error) << "\n";
     return kExitFailure;
   }
-  if (parsed->format == QLatin1String("m3u"))
+  if (parsed->value == QLatin1String("m3u"))
     io.out << writeM3u(playlist);
-  else if (parsed->format == QLatin1String("pls"))
+  else if (parsed->value == QLatin1String("pls"))
     io.out << writePls(playlist);
   else
     io.out << QString::fromUtf8(writeXspf(playlist));

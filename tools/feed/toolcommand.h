@@ -35,8 +35,19 @@ struct CatalogueArguments {
   CatalogueKind kind = CatalogueKind::Tv;
   QStringList files;
   QStringList flags;
+  QString value;  // of the value option, when the command has one
 };
 std::optional<CatalogueArguments> parseCatalogueArguments(const QStringList& arguments, qsizetype fileCount,
                                                           const QStringList& allowedFlags, ToolStreams& io);
+
+// An option that takes one of a few values as its next argument ("--from m3u").
+struct ValueOption {
+  QString name;
+  QStringList values;
+};
+// --tv or --radio, the allowed flags, the value option when one is given, and any file names: the
+// shared part of every command's arguments. The counts of files are the caller's to check.
+std::optional<CatalogueArguments> parseCatalogueOptions(const QStringList& arguments, const QStringList& allowedFlags,
+                                                        const ValueOption* valueOption, ToolStreams& io);
 
 }  // namespace feedtool
