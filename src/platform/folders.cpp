@@ -30,6 +30,7 @@ QString homeFolder() { return QDir::cleanPath(qEnvironmentVariable("HOME")); }
 QString userConfigHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
 QString userDataHome() { return xdgFolder("XDG_DATA_HOME", ".local/share"); }
 QString userCacheHome() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
+QString userStateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
 
 QString userTempFolder() {
   const QString tmp = qEnvironmentVariable("TMPDIR");

@@ -17,6 +17,7 @@ QString homeFolder();
 QString userConfigHome();  // $XDG_CONFIG_HOME, else ~/.config
 QString userDataHome();    // $XDG_DATA_HOME, else ~/.local/share
 QString userCacheHome();   // $XDG_CACHE_HOME, else ~/.cache
+QString userStateHome();   // $XDG_STATE_HOME, else ~/.local/state
 
 // The user's temporary-files folder: $TMPDIR, else /tmp of the machine.
 QString userTempFolder();

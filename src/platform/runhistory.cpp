@@ -1,13 +1,15 @@
 #include "runhistory.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/folders.h"
+#include "platform/nofollow.h"
 
 namespace platform {
 namespace {
@@ -27,13 +29,44 @@ void clearGnomeShellHistory() {
                                       QStringLiteral("command-history"), QStringLiteral("[]")});
 }
 
+QByteArray readAll(int fd) {
+  QByteArray content;
+  char chunk[8192];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return got == 0 ? content : QByteArray();
+    content.append(chunk, got);
+  }
+}
+
+// Writes the new content beside the file and puts it in the file's place in one step, all through
+// the folder's descriptor, so a link put anywhere on the way is never followed.
+void replaceInFolder(int folderFd, const QByteArray& name, const QByteArray& content, mode_t mode) {
+  const QByteArray temporary = '.' + name + ".sieciownik-" + QByteArray::number(::getpid());
+  Descriptor out(::openat(folderFd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+  if (!out.valid()) return;
+  bool ok = true;
+  for (qsizetype at = 0; ok && at < content.size();) {
+    const ssize_t written = ::write(out.get(), content.constData() + at, content.size() - at);
+    if (written < 0 && errno == EINTR) continue;
+    ok = written > 0;
+    at += written;
+  }
+  ok = ok && ::fsync(out.get()) == 0;
+  if (!ok || ::renameat(folderFd, temporary.constData(), folderFd, name.constData()) != 0)
+    ::unlinkat(folderFd, temporary.constData(), 0);
+}
+
 // KRunner keeps its history as "history" entries of its state file.
 void clearKRunnerHistory() {
-  const QString path = userConfigHome() + QStringLiteral("/krunnerstaterc");
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return;
-  const QList<QByteArray> lines = file.readAll().split('\n');
-  file.close();
+  QByteArray name;
+  const Descriptor folder = openParentNoFollow(userConfigHome() + QStringLiteral("/krunnerstaterc"), name);
+  if (!folder.valid()) return;
+  const Descriptor file(::openat(folder.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  if (!file.valid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) return;
+  const QList<QByteArray> lines = readAll(file.get()).split('\n');
   QByteArray kept;
   bool changed = false;
   for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -45,9 +78,7 @@ void clearKRunnerHistory() {
     kept += lines[i];
     if (i + 1 < lines.size()) kept += '\n';
   }
-  if (!changed) return;
-  QSaveFile out(path);
-  if (out.open(QIODevice::WriteOnly) && out.write(kept) == kept.size()) out.commit();
+  if (changed) replaceInFolder(folder.get(), name, kept, st.st_mode & 07777);
 }
 
 }  // namespace

@@ -1,222 +1,212 @@
 #include "safedelete.h"
 
-#include <QDir>
 #include <QFile>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
-#include <string_view>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
-#include <unordered_set>
 #include <vector>
 
-#include "platform/folders.h"
+#include "platform/descriptor.h"
+#include "platform/inuse.h"
+#include "platform/keptfolders.h"
+#include "platform/nofollow.h"
+#include "platform/sessionfiles.h"
 
 namespace platform {
 namespace {
 
-struct FileId {
-  dev_t device;
-  ino_t inode;
-  friend bool operator==(const FileId&, const FileId&) = default;
+constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID;
+
+// An entry as statx sees it, with the mount it belongs to where the kernel tells.
+struct Seen {
+  FileId id;
+  mode_t mode = 0;
+  uid_t owner = 0;
+  std::uint64_t mount = 0;
+  bool hasMount = false;
 };
 
-struct FileIdHash {
-  size_t operator()(const FileId& id) const { return std::hash<ino_t>()(id.inode) * 31 + std::hash<dev_t>()(id.device); }
-};
-
-FileId idOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
-
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() { reset(); }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
-
-// The desktop session keeps these in the temporary folder; deleting them breaks the session.
-bool isSessionFile(std::string_view name) {
-  const auto startsWith = [&](std::string_view prefix) { return name.substr(0, prefix.size()) == prefix; };
-  const auto endsWith = [&](std::string_view suffix) {
-    return name.size() >= suffix.size() && name.substr(name.size() - suffix.size()) == suffix;
-  };
-  if (name.empty()) return false;
-  if (name[0] == '.') return (startsWith(".X") && endsWith("-lock")) || endsWith("-unix");
-  return startsWith("xauth") || startsWith("kde-") || startsWith("ksocket-") || startsWith("pulse-") ||
-         startsWith("tmux-") || startsWith("ssh-");
-}
-
-// Every file some process has open, as far as we may look.
-std::unordered_set<FileId, FileIdHash> filesInUse() {
-  std::unordered_set<FileId, FileIdHash> inUse;
-  DIR* processes = ::opendir("/proc");
-  if (processes == nullptr) return inUse;
-  while (const dirent* process = ::readdir(processes)) {
-    if (process->d_name[0] < '1' || process->d_name[0] > '9') continue;
-    const std::string fdFolder = std::string("/proc/") + process->d_name + "/fd";
-    DIR* fds = ::opendir(fdFolder.c_str());
-    if (fds == nullptr) continue;
-    while (const dirent* fd = ::readdir(fds)) {
-      if (fd->d_name[0] == '.') continue;
-      struct stat st;
-      if (::fstatat(::dirfd(fds), fd->d_name, &st, 0) == 0) inUse.insert(idOf(st));
-    }
-    ::closedir(fds);
-  }
-  ::closedir(processes);
-  return inUse;
+bool look(int folderFd, const char* name, int flags, Seen& seen) {
+  struct statx sx;
+  if (::statx(folderFd, name, flags | AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx) != 0) return false;
+  seen.id = {makedev(sx.stx_dev_major, sx.stx_dev_minor), static_cast<ino_t>(sx.stx_ino)};
+  seen.mode = sx.stx_mode;
+  seen.owner = sx.stx_uid;
+  seen.hasMount = (sx.stx_mask & STATX_MNT_ID) != 0;
+  seen.mount = sx.stx_mnt_id;
+  return true;
 }
 
 class SafeDeletion {
  public:
-  SafeDeletion() : user_(::geteuid()), inUse_(filesInUse()) {}
+  SafeDeletion() : user_(::geteuid()), inUse_(FilesInUse::scan()), kept_(KeptFolders::ofThisSession()) {}
 
+  bool startAt(int fd);
+  // A folder setting gone wrong must not wipe the machine, the user's home or the program.
+  bool mayEmpty(int fd);
   void emptyFolder(int startFd);
   bool deleteFile(int parentFd, const char* name);
 
  private:
   struct Entry {
     std::string name;
-    FileId id;
+    FileId id;     // folders: the folder that was entered
+    bool entered;  // folders: emptied, so removed if empty now
   };
   struct Folder {
     FileId id;
-    std::vector<Entry> files;
+    std::vector<std::string> files;
     std::vector<Entry> folders;
-    size_t nextFolder = 0;
+    std::size_t nextFolder = 0;
   };
-  bool mayDelete(std::string_view name, const struct stat& st) const;
+  bool sameMount(const Seen& seen) const;
+  bool mayTouch(int folderFd, const char* name, const Seen& seen) const;
   void readFolder(int fd, Folder& folder) const;
-  int enterFolder(int parentFd, const Entry& entry) const;
+  int enterFolder(int parentFd, Entry& entry) const;
+  void removeFile(int folderFd, const std::string& name) const;
+  void removeFolder(int folderFd, const Entry& entry) const;
 
   uid_t user_;
-  std::unordered_set<FileId, FileIdHash> inUse_;
-  dev_t device_ = 0;
+  FilesInUse inUse_;
+  KeptFolders kept_;
+  Seen start_;
 };
 
-bool SafeDeletion::mayDelete(std::string_view name, const struct stat& st) const {
-  if (st.st_uid != user_ || st.st_dev != device_ || isSessionFile(name)) return false;
-  if (S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode)) return true;
-  return S_ISREG(st.st_mode) && !inUse_.contains(idOf(st));
+bool SafeDeletion::sameMount(const Seen& seen) const {
+  if (seen.id.device != start_.id.device) return false;
+  return !(seen.hasMount && start_.hasMount) || seen.mount == start_.mount;
 }
 
-// Collects a folder's entries first, so that deleting never disturbs the listing.
+// Everything but the owner, who is checked again at the moment of removal.
+bool SafeDeletion::mayTouch(int folderFd, const char* name, const Seen& seen) const {
+  if (seen.owner != user_ || !sameMount(seen) || isSessionFile(name)) return false;
+  if (inUse_.contains(seen.id)) return false;
+  if (S_ISDIR(seen.mode)) return !kept_.mustStay(seen.id);
+  if (!S_ISREG(seen.mode) && !S_ISLNK(seen.mode)) return false;  // sockets, FIFOs, devices
+  return !(isLockFileName(name) && lockNamesRunningProcess(folderFd, name, S_ISLNK(seen.mode)));
+}
+
+// Collects a folder's names first, so that deleting never disturbs the listing. The kind of entry
+// comes with the listing; everything else is looked at when the entry is used.
 void SafeDeletion::readFolder(int fd, Folder& folder) const {
-  const int listFd = ::dup(fd);
-  if (listFd < 0) return;
-  DIR* listing = ::fdopendir(listFd);
-  if (listing == nullptr) {
-    ::close(listFd);
-    return;
-  }
+  Descriptor listFd(::dup(fd));
+  DIR* listing = listFd.valid() ? ::fdopendir(listFd.get()) : nullptr;
+  if (listing == nullptr) return;
+  listFd.release();
   while (const dirent* entry = ::readdir(listing)) {
-    const std::string_view name(entry->d_name);
-    if (name == "." || name == "..") continue;
-    struct stat st;
-    if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !mayDelete(name, st)) continue;
-    (S_ISDIR(st.st_mode) ? folder.folders : folder.files).push_back({std::string(name), idOf(st)});
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    bool isFolder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {
+      Seen seen;
+      if (!look(fd, name, AT_SYMLINK_NOFOLLOW, seen)) continue;
+      isFolder = S_ISDIR(seen.mode);
+    }
+    if (isFolder) folder.folders.push_back({name, {}, false});
+    else folder.files.emplace_back(name);
   }
   ::closedir(listing);
 }
 
-// Opens a sub-folder without following a link, checks it is still the folder that was listed,
-// and lets its owner read, write and enter it (its "read-only" mark is reset).
-int SafeDeletion::enterFolder(int parentFd, const Entry& entry) const {
+// Opens a sub-folder without following a link, checks it may be emptied, and lets its owner
+// read, write and enter it (its "read-only" mark is reset).
+int SafeDeletion::enterFolder(int parentFd, Entry& entry) const {
   Descriptor path(::openat(parentFd, entry.name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  struct stat st;
-  if (!path.valid() || ::fstat(path.get(), &st) != 0 || !(idOf(st) == entry.id) || st.st_uid != user_) return -1;
-  if ((st.st_mode & S_IRWXU) != S_IRWXU) {
+  Seen seen;
+  if (!path.valid() || !look(path.get(), "", AT_EMPTY_PATH, seen) || !mayTouch(parentFd, entry.name.c_str(), seen))
+    return -1;
+  if ((seen.mode & S_IRWXU) != S_IRWXU) {
     const std::string byDescriptor = "/proc/self/fd/" + std::to_string(path.get());
-    ::chmod(byDescriptor.c_str(), (st.st_mode & 07777) | S_IRWXU);
+    ::chmod(byDescriptor.c_str(), (seen.mode & 07777) | S_IRWXU);
   }
-  return ::openat(path.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::openat(path.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    entry.id = seen.id;
+    entry.entered = true;
+  }
+  return fd;
+}
+
+// Looked at once more on the folder's own descriptor right before the removal: in a folder that
+// others may write to, what was listed may have been replaced by someone else's file.
+void SafeDeletion::removeFile(int folderFd, const std::string& name) const {
+  Seen seen;
+  if (look(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && !S_ISDIR(seen.mode) &&
+      mayTouch(folderFd, name.c_str(), seen))
+    ::unlinkat(folderFd, name.c_str(), 0);
+}
+
+void SafeDeletion::removeFolder(int folderFd, const Entry& entry) const {
+  Seen seen;
+  if (entry.entered && look(folderFd, entry.name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && seen.id == entry.id &&
+      seen.owner == user_)
+    ::unlinkat(folderFd, entry.name.c_str(), AT_REMOVEDIR);
+}
+
+bool SafeDeletion::startAt(int fd) { return look(fd, "", AT_EMPTY_PATH, start_) && S_ISDIR(start_.mode); }
+
+bool SafeDeletion::mayEmpty(int fd) {
+  struct stat root;
+  return startAt(fd) && ::stat("/", &root) == 0 && !(start_.id == idOf(root)) && !kept_.isKept(start_.id);
 }
 
 // Walks down and back up with one open folder at a time, so that no depth of nesting runs out of
 // descriptors. Going up, ".." must be the folder we came from; if something moved it meanwhile
 // the walk stops there.
 void SafeDeletion::emptyFolder(int startFd) {
-  struct stat st;
-  if (::fstat(startFd, &st) != 0) return;
-  device_ = st.st_dev;
   Descriptor fd(::dup(startFd));
-  std::vector<Folder> path(1);
-  path.back().id = idOf(st);
   if (!fd.valid()) return;
+  std::vector<Folder> path(1);
+  path.back().id = start_.id;
   readFolder(fd.get(), path.back());
   while (!path.empty()) {
     Folder& current = path.back();
     if (current.nextFolder < current.folders.size()) {
-      const Entry& sub = current.folders[current.nextFolder++];
+      Entry& sub = current.folders[current.nextFolder++];
       const int subFd = enterFolder(fd.get(), sub);
       if (subFd < 0) continue;
+      const FileId subId = sub.id;
       fd.reset(subFd);
-      path.push_back({sub.id, {}, {}, 0});
+      path.push_back({subId, {}, {}, 0});
       readFolder(fd.get(), path.back());
       continue;
     }
-    for (const Entry& file : current.files) ::unlinkat(fd.get(), file.name.c_str(), 0);
-    for (const Entry& sub : current.folders) ::unlinkat(fd.get(), sub.name.c_str(), AT_REMOVEDIR);
+    for (const std::string& file : current.files) removeFile(fd.get(), file);
+    for (const Entry& sub : current.folders) removeFolder(fd.get(), sub);
     path.pop_back();
     if (path.empty()) break;
     Descriptor parent(::openat(fd.get(), "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
     if (!parent.valid() || ::fstat(parent.get(), &st) != 0 || !(idOf(st) == path.back().id)) return;
     fd.reset(parent.release());
   }
 }
 
 bool SafeDeletion::deleteFile(int parentFd, const char* name) {
-  struct stat st;
-  if (::fstat(parentFd, &st) != 0) return false;
-  device_ = st.st_dev;
-  if (::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(st.st_mode) || !mayDelete(name, st))
+  Seen seen;
+  if (!startAt(parentFd) || !look(parentFd, name, AT_SYMLINK_NOFOLLOW, seen) || S_ISDIR(seen.mode) ||
+      !mayTouch(parentFd, name, seen))
     return false;
   return ::unlinkat(parentFd, name, 0) == 0;
-}
-
-bool sameFile(const struct stat& st, const QString& path) {
-  struct stat other;
-  return ::stat(QFile::encodeName(path).constData(), &other) == 0 && idOf(st) == idOf(other);
 }
 
 }  // namespace
 
 void emptyFolderSafely(const QString& folder) {
-  if (folder.isEmpty() || !QDir::isAbsolutePath(folder)) return;
-  Descriptor fd(::open(QFile::encodeName(QDir::cleanPath(folder)).constData(),
-                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  struct stat st;
-  if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return;
-  // A folder setting gone wrong must not wipe the machine or the user's home.
-  if (sameFile(st, QStringLiteral("/")) || sameFile(st, homeFolder())) return;
-  SafeDeletion().emptyFolder(fd.get());
+  const Descriptor fd = openNoFollow(folder, O_RDONLY | O_DIRECTORY);
+  if (!fd.valid()) return;
+  SafeDeletion deletion;
+  if (deletion.mayEmpty(fd.get())) deletion.emptyFolder(fd.get());
 }
 
 bool deleteFileSafely(const QString& file) {
-  if (!QDir::isAbsolutePath(file)) return false;
-  const QByteArray path = QFile::encodeName(QDir::cleanPath(file));
-  const qsizetype slash = path.lastIndexOf('/');
-  const QByteArray parent = slash == 0 ? QByteArray("/") : path.left(slash);
-  Descriptor parentFd(::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  QByteArray name;
+  const Descriptor parentFd = openParentNoFollow(file, name);
   if (!parentFd.valid()) return false;
-  return SafeDeletion().deleteFile(parentFd.get(), path.constData() + slash + 1);
+  return SafeDeletion().deleteFile(parentFd.get(), name.constData());
 }
 
 }  // namespace platform

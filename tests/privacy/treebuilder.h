@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QFile>
 #include <QString>
 #include <sys/mount.h>
@@ -28,6 +30,26 @@ inline QStringList contents(const QString& folder) {
                   QDirIterator::Subdirectories);
   while (it.hasNext()) found << QDir(folder).relativeFilePath(it.next());
   found.sort();
+  return found;
+}
+
+// Everything below folder, byte for byte: a file's content, a link's target, a folder's mark.
+inline QMap<QString, QByteArray> snapshot(const QString& folder) {
+  QMap<QString, QByteArray> found;
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QFileInfo entry(it.next());
+    const QString name = QDir(folder).relativeFilePath(entry.filePath());
+    if (entry.isSymLink()) {
+      found[name] = "-> " + QFile::encodeName(entry.symLinkTarget());
+    } else if (entry.isDir()) {
+      found[name] = "<folder>";
+    } else {
+      QFile file(entry.filePath());
+      found[name] = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
+  }
   return found;
 }
 

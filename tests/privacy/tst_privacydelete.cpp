@@ -104,6 +104,11 @@ class DeletionTest : public QObject {
     QVERIFY(writeFile(tmp + "/pulse-PKdhtXMmr18n/pid"));
     QVERIFY(writeFile(tmp + "/kde-user/x"));
     QVERIFY(writeFile(tmp + "/ksocket-user/x"));
+    QVERIFY(writeFile(tmp + "/krb5cc_1000"));
+    QVERIFY(writeFile(tmp + "/dbus-AbCdEf"));
+    QVERIFY(QDir().mkpath(tmp + "/.font-unix"));
+    QVERIFY(writeFile(tmp + "/systemd-private-0123-colord.service-x/tmp/y"));
+    QVERIFY(writeFile(tmp + "/snap-private-tmp/z"));
     QVERIFY(writeFile(tmp + "/gone.txt"));
     QVERIFY(writeFile(tmp + "/gone/too.txt"));
 
@@ -120,12 +125,16 @@ class DeletionTest : public QObject {
     holder.kill();
     holder.waitForFinished();
     ::close(socketFd);
-    QCOMPARE(contents(tmp), (QStringList{".ICE-unix", ".X0-lock", ".X11-unix", "hardlinked", "hardlinked/held.txt",
-                                         "kde-user", "kde-user/x", "ksocket-user", "ksocket-user/x", "open-elsewhere",
+    QCOMPARE(contents(tmp), (QStringList{".ICE-unix", ".X0-lock", ".X11-unix", ".font-unix", "dbus-AbCdEf",
+                                         "hardlinked", "hardlinked/held.txt", "kde-user", "kde-user/x", "krb5cc_1000",
+                                         "ksocket-user", "ksocket-user/x", "open-elsewhere",
                                          "open-elsewhere/held.txt", "open-here", "open-here/a", "open-here/a/held.txt",
-                                         "other-name.txt", "pulse-PKdhtXMmr18n", "pulse-PKdhtXMmr18n/pid", "special",
-                                         "special/fifo", "special/socket", "ssh-XXXXabc", "ssh-XXXXabc/agent.1",
-                                         "tmux-0", "tmux-0/default", "xauth_AbCd"}));
+                                         "other-name.txt", "pulse-PKdhtXMmr18n", "pulse-PKdhtXMmr18n/pid", "snap-private-tmp",
+                                         "snap-private-tmp/z", "special", "special/fifo", "special/socket",
+                                         "ssh-XXXXabc", "ssh-XXXXabc/agent.1", "systemd-private-0123-colord.service-x",
+                                         "systemd-private-0123-colord.service-x/tmp",
+                                         "systemd-private-0123-colord.service-x/tmp/y", "tmux-0", "tmux-0/default",
+                                         "xauth_AbCd"}));
   }
 
   void onlyTheUsersOwnFilesGo() {

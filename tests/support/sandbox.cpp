@@ -28,9 +28,18 @@ Sandbox::~Sandbox() {
   }
 }
 
-void Sandbox::set(const char* name, const QString& value) {
+void Sandbox::save(const char* name) {
   if (saved_.find(name) == saved_.end()) saved_[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
+}
+
+void Sandbox::set(const char* name, const QString& value) {
+  save(name);
   qputenv(name, value.toLocal8Bit());
+}
+
+void Sandbox::unset(const char* name) {
+  save(name);
+  qunsetenv(name);
 }
 
 }  // namespace testsupport

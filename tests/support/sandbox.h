@@ -22,9 +22,12 @@ class Sandbox {
   QString filePath(const QString& relative) const { return dir_.filePath(relative); }
   QString home() const { return filePath(QStringLiteral("home")); }
   QString machineRoot() const { return filePath(QStringLiteral("root")); }
+  // Sets an environment variable until the sandbox goes.
+  void set(const char* name, const QString& value);
+  void unset(const char* name);
 
  private:
-  void set(const char* name, const QString& value);
+  void save(const char* name);
   QTemporaryDir dir_;
   std::map<QByteArray, std::pair<bool, QByteArray>> saved_;
 };
