@@ -1,5 +1,6 @@
 #include "browserpanel.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -17,11 +18,12 @@
 namespace browser {
 namespace {
 
-catalogue::LoadResult loadFeed(const QString& path, catalogue::TvStations& into) {
-  return catalogue::loadTvFeed(path, into);
+catalogue::LoadResult loadFeed(const QString& path, catalogue::TvStations& into, const catalogue::LoadOptions& options) {
+  return catalogue::loadTvFeed(path, into, options);
 }
-catalogue::LoadResult loadFeed(const QString& path, catalogue::RadioStations& into) {
-  return catalogue::loadRadioFeed(path, into);
+catalogue::LoadResult loadFeed(const QString& path, catalogue::RadioStations& into,
+                               const catalogue::LoadOptions& options) {
+  return catalogue::loadRadioFeed(path, into, options);
 }
 catalogue::SaveResult saveFeed(const QString& path, const catalogue::TvStations& stations) {
   return catalogue::saveTvFeed(path, stations);
@@ -39,6 +41,7 @@ BrowserPanel<Station>::BrowserPanel(Setup setup)
       services_(setup.services),
       mainWindow_(setup.mainWindow),
       feedPath_(std::move(setup.feedPath)),
+      readThrough_(std::move(setup.readThrough)),
       names_(setup.names),
       updater_(setup.updater) {}
 
@@ -47,18 +50,38 @@ void BrowserPanel<Station>::SetRefreshHook() {
   refreshHook_ = [this] { FillRegionList(); };
 }
 
+// The stations read before a read error are listed, so they can be played; none can be changed.
 template <class Station>
 void BrowserPanel<Station>::Load() {
-  const catalogue::LoadResult result = loadFeed(feedPath_, stations_);
-  if (result.status == catalogue::LoadResult::Loaded) {
-    if (refreshHook_) refreshHook_();
-  } else if (result.status == catalogue::LoadResult::ReadError) {
-    services_.boxes.showGeneralError(mainWindow_, result.error);
-  }
+  catalogue::LoadOptions options;
+  options.readThrough = readThrough_;
+  const catalogue::LoadResult result = loadFeed(feedPath_, stations_, options);
+  if (result.status == catalogue::LoadResult::NotOpened) return;
+  loadedInPart_ = result.status == catalogue::LoadResult::ReadError;
+  if (refreshHook_) refreshHook_();
+  if (loadedInPart_) services_.boxes.showGeneralError(mainWindow_, result.error);
+}
+
+template <class Station>
+QString BrowserPanel<Station>::changeRefusal() const {
+  if (!loadedInPart_) return {};
+  return QStringLiteral("Plik „%1” nie został wczytany w całości, dlatego nie można zmienić jego listy stacji: "
+                        "zapis usunąłby z pliku stacje, których nie udało się odczytać.\n"
+                        "Sprawdź plik i uruchom program ponownie.")
+      .arg(QDir::toNativeSeparators(feedPath_));
+}
+
+template <class Station>
+bool BrowserPanel<Station>::RefuseChange() {
+  const QString refusal = changeRefusal();
+  if (refusal.isEmpty()) return false;
+  services_.boxes.showError(mainWindow_, refusal);
+  return true;
 }
 
 template <class Station>
 void BrowserPanel<Station>::Save() {
+  if (RefuseChange()) return;
   catalogue::SaveResult result;
   {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -137,7 +160,7 @@ void BrowserPanel<Station>::showDetails(const Station* station) {
 
 template <class Station>
 void BrowserPanel<Station>::DeleteClick() {
-  if (selected_ < 0) return;
+  if (selected_ < 0 || RefuseChange()) return;
   const Station& station = stations_[selected_];
   if (!services_.boxes.askQuestion(mainWindow_, deleteQuestion(station.Name, station.RegionId))) return;
   stations_.erase(stations_.begin() + selected_);
@@ -146,6 +169,7 @@ void BrowserPanel<Station>::DeleteClick() {
 
 template <class Station>
 void BrowserPanel<Station>::CopyClick() {
+  if (selected_ >= 0 && RefuseChange()) return;
   switch (copyToFavourites(stations_, selected_, names_.collator())) {
     case CopyResult::NotCopied:
       return;

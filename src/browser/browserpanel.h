@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "browser/panelforms.h"
+#include "catalogue/feedfile.h"
 #include "platform/services.h"
 
 namespace browser {
@@ -25,6 +26,7 @@ class BrowserPanel {
     QString feedPath;
     NameClasses& names;
     ListUpdater& updater;
+    catalogue::FeedReadThrough readThrough;
   };
   explicit BrowserPanel(Setup setup);
 
@@ -32,6 +34,11 @@ class BrowserPanel {
   void SetRefreshHook();
   void Load();
   void Save();
+  // A catalogue that did not load in full is never written over: the file still holds the
+  // stations that could not be read. Shows why and returns true when a change must not be made.
+  bool RefuseChange();
+  // Why the catalogue may not be changed; empty when it may.
+  QString changeRefusal() const;
 
   void FillRegionList();
   void RegionClick();
@@ -52,6 +59,8 @@ class BrowserPanel {
   platform::Services services_;
   QWidget* mainWindow_;
   QString feedPath_;
+  catalogue::FeedReadThrough readThrough_;
+  bool loadedInPart_ = false;
   NameClasses& names_;
   ListUpdater& updater_;
   std::function<void()> refreshHook_;

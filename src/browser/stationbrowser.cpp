@@ -15,7 +15,7 @@
 namespace browser {
 
 StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Services services, QWidget* mainWindow,
-                               QString catalogueFolder)
+                               QString catalogueFolder, const catalogue::FeedReadThrough& readThrough)
     : QObject(mainWindow),
       services_(services),
       mainWindow_(mainWindow),
@@ -27,10 +27,10 @@ StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Servi
   if (!catalogueFolder_.isEmpty() && !catalogueFolder_.endsWith(QLatin1Char('/'))) catalogueFolder_ += QLatin1Char('/');
   tv_ = std::make_unique<BrowserPanel<catalogue::TvStation>>(BrowserPanel<catalogue::TvStation>::Setup{
       tvForm_->controls(), tvStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kTvFeedName, *names_,
-      *updater_});
+      *updater_, readThrough});
   radio_ = std::make_unique<BrowserPanel<catalogue::RadioStation>>(BrowserPanel<catalogue::RadioStation>::Setup{
       fmForm_->controls(), radioStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kRadioFeedName,
-      *names_, *updater_});
+      *names_, *updater_, readThrough});
   connectPanel(*tv_);
   connectPanel(*radio_);
   const PanelControls& tv = tvForm_->controls();
@@ -90,11 +90,13 @@ void StationBrowser::ListBox2Click() { tv_->StationClick(); }
 void StationBrowser::ListBox4Click() { radio_->StationClick(); }
 
 void StationBrowser::Button7Click() {
+  if (tv_->RefuseChange()) return;
   if (tvEditor_ != nullptr) tvEditor_->EditStation(-1);
   SaveTvFeed();
 }
 
 void StationBrowser::Button8Click() {
+  if (tv_->RefuseChange()) return;
   if (tvEditor_ != nullptr && tv_->selected() != -1) tvEditor_->EditStation(tv_->selected());
   SaveTvFeed();
 }
@@ -103,11 +105,13 @@ void StationBrowser::Button9Click() { tv_->DeleteClick(); }
 void StationBrowser::Button10Click() { tv_->CopyClick(); }
 
 void StationBrowser::Button5Click() {
+  if (radio_->RefuseChange()) return;
   if (radioEditor_ != nullptr) radioEditor_->EditStation(-1);
   SaveRadioFeed();
 }
 
 void StationBrowser::Button11Click() {
+  if (radio_->RefuseChange()) return;
   if (radioEditor_ != nullptr && radio_->selected() != -1) radioEditor_->EditStation(radio_->selected());
   SaveRadioFeed();
 }
@@ -120,6 +124,11 @@ void StationBrowser::SaveRadioFeed() { radio_->Save(); }
 void StationBrowser::RefreshLists() {
   tv_->FillRegionList();
   radio_->FillRegionList();
+}
+
+QString StationBrowser::changeRefusal() const {
+  const QString tv = tv_->changeRefusal();
+  return tv.isEmpty() ? radio_->changeRefusal() : tv;
 }
 
 }  // namespace browser

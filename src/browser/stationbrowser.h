@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "catalogue/feedfile.h"
 #include "catalogue/stations.h"
 #include "platform/services.h"
 
@@ -25,7 +26,7 @@ class StationBrowser final : public QObject {
   Q_OBJECT
  public:
   StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Services services, QWidget* mainWindow,
-                 QString catalogueFolder);
+                 QString catalogueFolder, const catalogue::FeedReadThrough& readThrough = {});
   ~StationBrowser() override;
 
   // Main window creation: the refresh hooks, then the two loads.
@@ -70,6 +71,8 @@ class StationBrowser final : public QObject {
   void SaveRadioFeed();
   // Both panels' lists again from the arrays, in place, for a change whose files are written already.
   void RefreshLists();
+  // Why the catalogues may not be replaced (one of them did not load in full); empty when they may.
+  QString changeRefusal() const;
 
  private:
   template <class Station>

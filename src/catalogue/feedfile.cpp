@@ -57,7 +57,8 @@ LoadResult loadFeedFile(const QString& path, std::vector<Station>& into, const L
   // address space only.
   constexpr qint64 kShortLine = 48;
   into.reserve(into.size() + static_cast<std::size_t>(file.size() / kShortLine));
-  LoadResult result = loadFeed(file, into, options);
+  std::unique_ptr<QIODevice> through = options.readThrough ? options.readThrough(path, file) : nullptr;
+  LoadResult result = loadFeed(through ? *through : file, into, options);
   if (result.status == LoadResult::ReadError)
     result.error = QStringLiteral("Błąd odczytu pliku „%1”: %2").arg(QDir::toNativeSeparators(path), result.error);
   return result;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 #include "catalogue/stations.h"
 
@@ -42,12 +43,18 @@ struct DroppedLine {
   QString text;           // the column's trimmed text as read
 };
 
+// The device a catalogue file's bytes are read through, given the file's path and the open file.
+// Tests put one in between that fails part-way.
+using FeedReadThrough = std::function<std::unique_ptr<QIODevice>(const QString& path, QIODevice& file)>;
+
 struct LoadOptions {
   // The program opens its catalogues for reading and writing, so a file it could not save back is
   // not loaded either; tools that only read turn this off.
   bool requireWriteAccess = true;
   // Told about every line that is left out, in file order.
   std::function<void(const DroppedLine&)> onDroppedLine;
+  // Empty: the file is read directly.
+  FeedReadThrough readThrough;
 };
 
 // Append the records of a scrambled catalogue file to `into`, in file order.

@@ -50,14 +50,16 @@ struct Harness {
   QWidget* fmHost;
   std::unique_ptr<browser::StationBrowser> browser;
 
-  Harness(const catalogue::TvStations& tvFile, const catalogue::RadioStations& radioFile) {
+  // `readThrough` stands between the panels and their catalogue files, as in the program's loader.
+  Harness(const catalogue::TvStations& tvFile, const catalogue::RadioStations& radioFile,
+          const catalogue::FeedReadThrough& readThrough = {}) {
     QVERIFY(catalogue::saveTvFeed(feed(catalogue::kTvFeedName), tvFile).ok);
     QVERIFY(catalogue::saveRadioFeed(feed(catalogue::kRadioFeedName), radioFile).ok);
-    start();
+    start(readThrough);
   }
   explicit Harness(const catalogue::TvStations& tvFile) : Harness(tvFile, {}) {}
 
-  void start() {
+  void start(const catalogue::FeedReadThrough& readThrough = {}) {
     main.resize(692, 556);
     tvHost = new QWidget(&main);
     tvHost->setGeometry(136, 118, 534, 383);
@@ -65,7 +67,7 @@ struct Harness {
     fmHost->setGeometry(136, 118, 534, 383);
     fmHost->hide();
     browser = std::make_unique<browser::StationBrowser>(tvHost, fmHost, platform::Services{shell, boxes}, &main,
-                                                        sandbox.path());
+                                                        sandbox.path(), readThrough);
     browser->SetRefreshHooks();
     browser->LoadTvFeed();
     browser->LoadRadioFeed();

@@ -11,7 +11,10 @@ BrowserCatalogueSink::BrowserCatalogueSink(browser::StationBrowser& browser, QSt
 const catalogue::TvStations& BrowserCatalogueSink::tvStations() const { return browser_.tvStations(); }
 const catalogue::RadioStations& BrowserCatalogueSink::radioStations() const { return browser_.radioStations(); }
 
+QString BrowserCatalogueSink::refusal() const { return browser_.changeRefusal(); }
+
 catalogue::SaveResult BrowserCatalogueSink::replace(catalogue::TvStations tv, catalogue::RadioStations radio) {
+  if (const QString refused = refusal(); !refused.isEmpty()) return {false, refused};
   // Both files first, so that a failure leaves the arrays as they are too.
   const catalogue::SaveResult written = writeBothCatalogues(catalogueFolder_ + catalogue::kTvFeedName, tv,
                                                             catalogueFolder_ + catalogue::kRadioFeedName, radio);

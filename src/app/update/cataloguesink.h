@@ -15,6 +15,8 @@ class CatalogueSink {
   virtual ~CatalogueSink() = default;
   virtual const catalogue::TvStations& tvStations() const = 0;
   virtual const catalogue::RadioStations& radioStations() const = 0;
+  // Why the catalogues may not be replaced now; empty when they may.
+  virtual QString refusal() const { return {}; }
   // Puts both catalogues in place (both files written, the arrays replaced, the lists refreshed),
   // or, when that fails, changes nothing and says why.
   virtual catalogue::SaveResult replace(catalogue::TvStations tv, catalogue::RadioStations radio) = 0;
@@ -26,6 +28,7 @@ class BrowserCatalogueSink final : public CatalogueSink {
   BrowserCatalogueSink(browser::StationBrowser& browser, QString catalogueFolder);
   const catalogue::TvStations& tvStations() const override;
   const catalogue::RadioStations& radioStations() const override;
+  QString refusal() const override;
   catalogue::SaveResult replace(catalogue::TvStations tv, catalogue::RadioStations radio) override;
 
  private:

@@ -23,6 +23,11 @@ UpdateController::UpdateController(TForm4& window, platform::MessageBoxes& boxes
 
 void UpdateController::run() {
   if (update_) return;
+  // A catalogue that did not load in full is never written over, so there is nothing to fetch for.
+  if (const QString refused = sink_->refusal(); !refused.isEmpty()) {
+    boxes_.showError(mainWindow_, refused);
+    return;
+  }
   update_ = new CatalogueUpdate(sources_, limits_, this);
   connect(update_, &CatalogueUpdate::progress, &window_, &TForm4::setStatus);
   connect(update_, &CatalogueUpdate::finished, this, &UpdateController::finished);
