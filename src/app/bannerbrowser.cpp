@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 #include <QWebEnginePage>
+#include <QWebEngineHistory>
 #include <QWebEngineView>
 
 namespace app {
@@ -25,6 +26,22 @@ void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page) {
     layout->addWidget(view);
   }
   view->load(page);
+}
+
+privacy::PrivacyCtl::EmbeddedBrowser bannerBrowserCleaning(QWidget* window) {
+  return {[window] {
+            auto* profile = window->findChild<QWebEngineProfile*>();
+            if (profile == nullptr) return false;
+            profile->clearAllVisitedLinks();
+            for (auto* view : window->findChildren<QWebEngineView*>()) view->history()->clear();
+            return true;
+          },
+          [window] {
+            auto* profile = window->findChild<QWebEngineProfile*>();
+            if (profile == nullptr) return false;
+            profile->clearHttpCache();
+            return true;
+          }};
 }
 
 }  // namespace app
