@@ -45,12 +45,14 @@ void PrivacyCtl::ClearUrlCache() {
 }
 
 void PrivacyCtl::ClearTypedUrls() {
-  KeyGuard guard(registry_);
-  try {
-    if (!registry_.OpenKey(kTypedUrls, false)) return;
-    for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
-  } catch (const platform::SettingsError&) {
-    // This step never ends a run: whatever could not be deleted stays.
+  {
+    KeyGuard guard(registry_);
+    try {
+      if (registry_.OpenKey(kTypedUrls, false))
+        for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
+    } catch (const platform::SettingsError&) {
+      // This step never ends a run: whatever could not be deleted stays.
+    }
   }
   browsers_.ClearTypedUrls();
 }

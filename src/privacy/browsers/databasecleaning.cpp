@@ -1,6 +1,7 @@
 #include "databasecleaning.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -95,11 +96,13 @@ class Connection {
 
 CleaningResult cleanDatabase(const QString& path, const CleaningPlan& plan) {
   if (const auto refused = refusal(path)) return *refused;
+  // A write-ahead log that holds changes (a browser that crashed) must not be folded into the
+  // file of a database left alone: that one stays byte for byte as it was. An empty or absent
+  // log may be, which writes nothing and lets SQLite tidy away the log it made.
+  const bool logHoldsChanges = QFileInfo(path + QStringLiteral("-wal")).size() > 0;
   Connection db;
   if (const int rc = db.open(path); rc != SQLITE_OK) return resultOf(rc);
-  // Until the cleaning is committed, closing must not fold a write-ahead log into the file: a
-  // database left alone stays byte for byte as it was.
-  db.foldLogOnClose(false);
+  db.foldLogOnClose(!logHoldsChanges);
   sqlite3_busy_timeout(db.handle(), 250);
   // As the browsers themselves run: rows that hang on a deleted page go with it. Deleted content
   // is overwritten, not merely unlinked from the file's pages.
