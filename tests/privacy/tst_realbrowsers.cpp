@@ -2,8 +2,6 @@
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <csignal>
 
 #include "browserfixtures.h"
@@ -11,6 +9,7 @@
 #include "privacy/privacyctl.h"
 #include "privacy/privacypanelform.h"
 #include "support/fakes.h"
+#include "support/pageserver.h"
 #include "support/sandbox.h"
 #include "treebuilder.h"
 
@@ -21,44 +20,6 @@ using namespace treebuilder;
 // here is visited headless, the browser ends, the steps run, and the browser opens the cleaned
 // profile once more. A second profile, held by a browser that is still running, stays untouched.
 namespace {
-
-// Serves two pages on 127.0.0.1 and notes every address asked for.
-class PageServer : public QObject {
- public:
-  PageServer() {
-    connect(&server_, &QTcpServer::newConnection, this, [this] {
-      while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-      }
-    });
-    server_.listen(QHostAddress::LocalHost);
-  }
-  bool listening() const { return server_.isListening(); }
-  QString url(const QString& path) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(server_.serverPort()).arg(path); }
-  bool served(const QString& path) const { return requested_.contains(QLatin1Char('/') + path); }
-
- private:
-  void answer(QTcpSocket* socket) {
-    const QByteArray request = socket->readAll();
-    const QString path = QString::fromLatin1(request).section(QLatin1Char(' '), 1, 1);
-    requested_ << path;
-    QByteArray body;
-    QByteArray status = "200 OK";
-    if (path.startsWith(QLatin1String("/page.html")))
-      body = "<!DOCTYPE html><html><head><title>Strona testowa</title></head><body>Sieciownik</body></html>";
-    else if (path.startsWith(QLatin1String("/close.html")))  // a window opened this way may close itself
-      body = "<!DOCTYPE html><html><head><title>Zamykana</title></head><body><script>"
-             "setTimeout(function () { window.close(); }, 300);</script></body></html>";
-    else
-      status = "404 Not Found";
-    socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\nCache-Control: max-age=3600\r\n"
-                  "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-    socket->disconnectFromHost();
-  }
-  QTcpServer server_;
-  QStringList requested_;
-};
 
 // One headless browser; ended with SIGTERM (as a desktop ends it) when the test is done with it.
 class Browser {
@@ -143,7 +104,7 @@ class RealBrowsersTest : public QObject {
     const QString program = QStandardPaths::findExecutable("firefox-esr");
     if (program.isEmpty()) QSKIP("firefox-esr is not installed (apt-get install firefox-esr): the Firefox profile test is skipped");
     testsupport::Sandbox sandbox;
-    PageServer server;
+    testsupport::PageServer server;
     QVERIFY(server.listening());
     const QString root = platform::homeFolder() + "/.mozilla/firefox";
     const QString cleaned = root + "/a.cleaned";
@@ -204,7 +165,7 @@ class RealBrowsersTest : public QObject {
     const QString program = QStandardPaths::findExecutable("chromium");
     if (program.isEmpty()) QSKIP("chromium is not installed (apt-get install chromium): the Chromium profile test is skipped");
     testsupport::Sandbox sandbox;
-    PageServer server;
+    testsupport::PageServer server;
     QVERIFY(server.listening());
     const QString cleaned = platform::userConfigHome() + "/chromium";
     const QString held = platform::homeFolder() + "/.var/app/org.chromium.Chromium/config/chromium";  // a Flatpak's home

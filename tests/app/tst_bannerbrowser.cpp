@@ -1,0 +1,54 @@
+#include <QtTest>
+
+#include <QApplication>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
+#include <unistd.h>
+
+#include "app/bannerbrowser.h"
+#include "support/pageserver.h"
+#include "support/sandbox.h"
+
+// The privacy cleaner reaches the banner's web engine only through the engine's own calls.
+class BannerBrowserTest : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void clearedThroughTheEngineOnceItRuns() {
+    testsupport::Sandbox sandbox;
+    testsupport::PageServer server;
+    QVERIFY(server.listening());
+    QWidget window;
+    auto* strip = new QWidget(&window);
+    window.resize(600, 100);
+    window.show();
+    const privacy::PrivacyCtl::EmbeddedBrowser cleaning = app::bannerBrowserCleaning(&window);
+    // No engine yet: the cleaner is told so and deletes the engine's files itself.
+    QVERIFY(!cleaning.clearHistory());
+    QVERIFY(!cleaning.clearCache());
+
+    app::navigateBannerBrowser(strip, QUrl(server.url("page.html?1")));
+    auto* view = strip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
+    QVERIFY(view != nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(server.served("page.html?1"), 30000);
+    app::navigateBannerBrowser(strip, QUrl(server.url("page.html?2")));
+    QTRY_VERIFY_WITH_TIMEOUT(view->history()->canGoBack(), 30000);
+
+    QVERIFY(cleaning.clearHistory());
+    QVERIFY(!view->history()->canGoBack());
+    QVERIFY(cleaning.clearCache());
+    // The engine keeps working after it was cleared.
+    app::navigateBannerBrowser(strip, QUrl(server.url("page.html?3")));
+    QTRY_VERIFY_WITH_TIMEOUT(server.served("page.html?3"), 30000);
+  }
+};
+
+int main(int argc, char** argv) {
+  // As the program starts the engine: shared OpenGL contexts, and no sandbox as root.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QApplication application(argc, argv);
+  BannerBrowserTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_bannerbrowser.moc"
