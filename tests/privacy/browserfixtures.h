@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <sqlite3.h>
+
+#include "treebuilder.h"
 
 // Browser databases as the browsers lay them out (the tables the cleaner meets, with the columns
 // and keys Firefox 153 and Chromium 156 give them), filled with a few rows of each kind.
@@ -44,6 +47,19 @@ inline QStringList rows(const QString& file, const char* sql) {
 inline QByteArray bytes(const QString& file) {
   QFile in(file);
   return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("missing");
+}
+
+// Every byte of every file below the folders, a link by its text: to show that nothing changed.
+inline QMap<QString, QByteArray> snapshot(const QStringList& folders) {
+  QMap<QString, QByteArray> files;
+  for (const QString& folder : folders)
+    for (const QString& name : treebuilder::contents(folder)) {
+      const QFileInfo info(folder + QLatin1Char('/') + name);
+      files[info.filePath()] = info.isSymLink() ? info.symLinkTarget().toUtf8()
+                               : info.isFile()  ? bytes(info.filePath())
+                                                : QByteArray("folder");
+    }
+  return files;
 }
 
 const QByteArray kFirefoxSchema = R"(

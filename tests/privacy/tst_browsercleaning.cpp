@@ -24,16 +24,6 @@ const char* const kPlacesState =
 QString firefoxRoot() { return platform::homeFolder() + "/.mozilla/firefox"; }
 QString chromiumRoot() { return platform::userConfigHome() + "/chromium"; }
 
-// Every byte of every file below the folder, to show that nothing changed.
-QMap<QString, QByteArray> snapshot(const QString& folder) {
-  QMap<QString, QByteArray> files;
-  for (const QString& name : contents(folder)) {
-    const QFileInfo info(folder + "/" + name);
-    files[name] = info.isSymLink() ? info.symLinkTarget().toUtf8() : info.isFile() ? bytes(info.filePath()) : QByteArray("dir");
-  }
-  return files;
-}
-
 QString hostName() {
   char host[256] = {};
   ::gethostname(host, sizeof host - 1);
@@ -265,14 +255,14 @@ class BrowserCleaningTest : public QObject {
       QVERIFY(QDir(profile).removeRecursively());
       QVERIFY(link(elsewhere, profile));
     }
-    const auto before = snapshot(profile);
-    const auto elsewhereBefore = snapshot(elsewhere);
+    const auto before = snapshot({profile});
+    const auto elsewhereBefore = snapshot({elsewhere});
     privacy::PrivacyCtl privacy([] {});
     privacy.ClearBrowserHistory();
     privacy.ClearTypedUrls();
-    QCOMPARE(snapshot(profile).keys(), before.keys());
-    QCOMPARE(snapshot(profile), before);
-    QCOMPARE(snapshot(elsewhere), elsewhereBefore);
+    QCOMPARE(snapshot({profile}).keys(), before.keys());
+    QCOMPARE(snapshot({profile}), before);
+    QCOMPARE(snapshot({elsewhere}), elsewhereBefore);
     if (holder != nullptr) sqlite3_close(holder);
     QVERIFY(privacy.TakeSkippedBrowsers().isEmpty());
   }
@@ -299,20 +289,15 @@ class BrowserCleaningTest : public QObject {
     QVERIFY(link(hostName() + "-" + QString::number(endedProcess()), brave + "/SingletonLock"));
     QVERIFY(writeFile(chromiumRoot() + "/Default/Cache/entry"));
 
-    const auto heldBefore = snapshot(firefoxHeld);
-    const auto linkedBefore = snapshot(firefoxLinked);
-    const auto chromiumBefore = snapshot(chromiumRoot());
-    const auto chromeBefore = snapshot(chrome);
+    const QStringList untouched{firefoxHeld, firefoxLinked, chromiumRoot(), chrome};
+    const auto before = snapshot(untouched);
     privacy::PrivacyCtl privacy([] {});
     privacy.ClearBrowserHistory();
     privacy.ClearUrlCache();
     privacy.ClearTypedUrls();
     QCOMPARE(privacy.TakeSkippedBrowsers(), (QStringList{"Firefox", "Chromium", "Google Chrome"}));
     QVERIFY(privacy.TakeSkippedBrowsers().isEmpty());
-    QCOMPARE(snapshot(firefoxHeld), heldBefore);
-    QCOMPARE(snapshot(firefoxLinked), linkedBefore);
-    QCOMPARE(snapshot(chromiumRoot()), chromiumBefore);
-    QCOMPARE(snapshot(chrome), chromeBefore);
+    QCOMPARE(snapshot(untouched), before);
     QCOMPARE(rows(firefoxFree + "/places.sqlite", "SELECT count(*) FROM moz_historyvisits"), QStringList{"0"});
     QCOMPARE(rows(brave + "/Default/History", "SELECT count(*) FROM visits"), QStringList{"0"});
   }
@@ -357,9 +342,9 @@ class BrowserCleaningTest : public QObject {
       QVERIFY(QFile::setPermissions(list, QFile::ReadOwner));
     }
     if (kind == "folder") QVERIFY(QDir().mkpath(list));
-    const auto before = snapshot(platform::userDataHome());
+    const auto before = snapshot({platform::userDataHome()});
     QVERIFY(!privacy::emptyRecentlyUsedList(platform::userDataHome()));
-    QCOMPARE(snapshot(platform::userDataHome()), before);
+    QCOMPARE(snapshot({platform::userDataHome()}), before);
     QCOMPARE(bytes(target), QByteArray("<xbel version=\"1.0\"><bookmark href=\"file:///x\"/></xbel>"));
   }
 

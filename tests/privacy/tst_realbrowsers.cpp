@@ -66,17 +66,6 @@ QStringList chromiumArguments(const QString& userData, const QString& url) {
           "--no-default-browser-check", "--user-data-dir=" + userData, url};
 }
 
-// Every byte of every file below the folders (a link by its text).
-QMap<QString, QByteArray> snapshot(const QStringList& folders) {
-  QMap<QString, QByteArray> files;
-  for (const QString& folder : folders)
-    for (const QString& name : contents(folder)) {
-      const QFileInfo info(folder + "/" + name);
-      files[info.filePath()] = info.isSymLink() ? info.symLinkTarget().toUtf8() : info.isFile() ? bytes(info.filePath()) : QByteArray("dir");
-    }
-  return files;
-}
-
 QStringList corruptFiles(const QString& folder) {
   return contents(folder).filter(QStringLiteral("corrupt"), Qt::CaseInsensitive);
 }
