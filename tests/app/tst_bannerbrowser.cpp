@@ -29,7 +29,10 @@ class BannerBrowserTest : public QObject {
     app::navigateBannerBrowser(strip, QUrl(server.url("page.html?1")));
     auto* view = strip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
     QVERIFY(view != nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(server.served("page.html?1"), 30000);
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    // A page that is still loading is replaced, not kept in the history: wait for it.
+    QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 30000);
+    QVERIFY(loaded.last().at(0).toBool());
     app::navigateBannerBrowser(strip, QUrl(server.url("page.html?2")));
     QTRY_VERIFY_WITH_TIMEOUT(view->history()->canGoBack(), 30000);
 
