@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QWebEngineHistory>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <unistd.h>
 
 #include "app/bannerbrowser.h"
 #include "support/pageserver.h"
 #include "support/sandbox.h"
+#include "privacy/treebuilder.h"
 
 // The privacy cleaner reaches the banner's web engine only through the engine's own calls.
 class BannerBrowserTest : public QObject {
@@ -36,9 +38,15 @@ class BannerBrowserTest : public QObject {
     app::navigateBannerBrowser(strip, QUrl(server.url("page.html?2")));
     QTRY_VERIFY_WITH_TIMEOUT(view->history()->canGoBack(), 30000);
 
+    const QString cache = window.findChild<QWebEngineProfile*>()->cachePath();
+    const auto cachedPages = [&] { return treebuilder::contents(cache).filter(QRegularExpression("_0$")); };
+    QVERIFY(!cachedPages().isEmpty());
+
+    // Right after a load, while the page's icon may still be on its way.
     QVERIFY(cleaning.clearHistory());
     QVERIFY(!view->history()->canGoBack());
     QVERIFY(cleaning.clearCache());
+    QTRY_VERIFY_WITH_TIMEOUT(cachedPages().isEmpty(), 15000);
     // The engine keeps working after it was cleared.
     app::navigateBannerBrowser(strip, QUrl(server.url("page.html?3")));
     QTRY_VERIFY_WITH_TIMEOUT(server.served("page.html?3"), 30000);
