@@ -11,6 +11,7 @@ SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
   sox libsox-fmt-base
   libbenchmark-dev clang
+  firefox-esr chromium
 )
 
 ensure_packages() {

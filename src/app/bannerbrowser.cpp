@@ -1,10 +1,13 @@
 #include "bannerbrowser.h"
 
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 #include <QWebEnginePage>
+#include <QWebEngineHistory>
 #include <QWebEngineView>
+#include <algorithm>
 
 namespace app {
 
@@ -25,6 +28,51 @@ void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page) {
     layout->addWidget(view);
   }
   view->load(page);
+}
+
+namespace {
+
+// How long the banner must have been quiet before its disk cache is cleared.
+constexpr int kSettleMs = 2000;
+
+// Clearing the engine's disk cache while requests are in flight (the icon fetched right after a
+// page loads, say) leaves every later load hanging, and the engine's shutdown with it (seen with
+// Qt 6.4). So the clear waits until no page of the banner has started or finished loading for a
+// moment.
+void clearHttpCacheWhenQuiet(QWebEngineProfile* profile, QWidget* window) {
+  auto* quiet = new QTimer(profile);
+  quiet->setSingleShot(true);
+  quiet->setInterval(kSettleMs);
+  const QList<QWebEngineView*> views = window->findChildren<QWebEngineView*>();
+  for (QWebEngineView* view : views)
+    QObject::connect(view->page(), &QWebEnginePage::loadingChanged, quiet, [quiet] { quiet->start(); });
+  QObject::connect(quiet, &QTimer::timeout, profile, [profile, quiet, views] {
+    if (std::any_of(views.begin(), views.end(), [](QWebEngineView* view) { return view->page()->isLoading(); })) {
+      quiet->start();
+      return;
+    }
+    profile->clearHttpCache();
+    quiet->deleteLater();
+  });
+  quiet->start();
+}
+
+}  // namespace
+
+privacy::PrivacyCtl::EmbeddedBrowser bannerBrowserCleaning(QWidget* window) {
+  return {[window] {
+            auto* profile = window->findChild<QWebEngineProfile*>();
+            if (profile == nullptr) return false;
+            profile->clearAllVisitedLinks();
+            for (auto* view : window->findChildren<QWebEngineView*>()) view->history()->clear();
+            return true;
+          },
+          [window] {
+            auto* profile = window->findChild<QWebEngineProfile*>();
+            if (profile == nullptr) return false;
+            clearHttpCacheWhenQuiet(profile, window);
+            return true;
+          }};
 }
 
 }  // namespace app

@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
       &app::navigateBannerBrowser,
       platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")}),
       privacyModule});
+  privacyModule.SetEmbeddedBrowser(app::bannerBrowserCleaning(&mainForm));
   mainForm.CreateSecondaryWindows();
   mainForm.show();
   return QApplication::exec();

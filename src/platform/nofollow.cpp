@@ -4,6 +4,7 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -43,7 +44,14 @@ Descriptor openNoFollow(const QString& absolutePath, int flags) {
   const QByteArray last = components.takeLast();
   Descriptor parent = walk(components);
   if (!parent.valid()) return parent;
-  return Descriptor(::openat(parent.get(), last.constData(), flags | O_NOFOLLOW | O_CLOEXEC));
+  Descriptor fd(::openat(parent.get(), last.constData(), flags | O_NOFOLLOW | O_CLOEXEC));
+  // With O_PATH, O_NOFOLLOW opens a link itself instead of failing: refuse it here as well.
+  struct stat st;
+  if (fd.valid() && (flags & O_PATH) != 0 && (::fstat(fd.get(), &st) != 0 || S_ISLNK(st.st_mode))) {
+    errno = ELOOP;
+    return Descriptor();
+  }
+  return fd;
 }
 
 Descriptor openParentNoFollow(const QString& absolutePath, QByteArray& name) {

@@ -5,6 +5,7 @@
 #include "platform/trash.h"
 #include "privacy/keyguard.h"
 #include "privacy/privacyctl.h"
+#include "privacy/recentlyused.h"
 
 namespace privacy {
 namespace {
@@ -27,23 +28,33 @@ void PrivacyCtl::EmptyFolder(const QString& path) {
 
 void PrivacyCtl::RefreshShellRunList() { platform::clearRunDialogHistories(); }
 
-// The web engine's visited links and history; its cookies and site data stay.
+// The web engine's visited links and history (its cookies and site data stay), then the user's
+// browsers'.
 void PrivacyCtl::ClearBrowserHistory() {
-  const QString profile = platform::webEngineStorageFolder();
-  for (const char* name : {"Visited Links", "History", "History-journal"})
-    platform::deleteFileSafely(profile + QLatin1Char('/') + QLatin1String(name));
+  if (!embeddedBrowser_.clearHistory || !embeddedBrowser_.clearHistory()) {
+    const QString profile = platform::webEngineStorageFolder();
+    for (const char* name : {"Visited Links", "History", "History-journal"})
+      platform::deleteFileSafely(profile + QLatin1Char('/') + QLatin1String(name));
+  }
+  browsers_.ClearHistory();
 }
 
-void PrivacyCtl::ClearUrlCache() { EmptyFolder(platform::webEngineCacheFolder()); }
+void PrivacyCtl::ClearUrlCache() {
+  if (!embeddedBrowser_.clearCache || !embeddedBrowser_.clearCache()) EmptyFolder(platform::webEngineCacheFolder());
+  browsers_.ClearCache();
+}
 
 void PrivacyCtl::ClearTypedUrls() {
-  KeyGuard guard(registry_);
-  try {
-    if (!registry_.OpenKey(kTypedUrls, false)) return;
-    for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
-  } catch (const platform::SettingsError&) {
-    // This step never ends a run: whatever could not be deleted stays.
+  {
+    KeyGuard guard(registry_);
+    try {
+      if (registry_.OpenKey(kTypedUrls, false))
+        for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
+    } catch (const platform::SettingsError&) {
+      // This step never ends a run: whatever could not be deleted stays.
+    }
   }
+  browsers_.ClearTypedUrls();
 }
 
 void PrivacyCtl::CleanTempFiles() {
@@ -62,6 +73,8 @@ void PrivacyCtl::ClearRunList() {
 }
 
 void PrivacyCtl::ClearRecentDocuments() {
+  // GTK desktops' list first: it does not depend on the store, whose "Recent" may be unreadable.
+  emptyRecentlyUsedList(platform::userDataHome());
   KeyGuard guard(registry_);
   if (registry_.OpenKey(kShellFolders, false)) {
     const QString recent = platform::expandEnvironmentStrings(registry_.ReadString(QStringLiteral("Recent")));

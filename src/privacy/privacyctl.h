@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 
+#include "privacy/browsers/browsercleaner.h"
 #include "privacy/privacyregistry.h"
 
 namespace privacy {
@@ -18,6 +19,12 @@ inline const std::array<QString, 2> YesNoText{QStringLiteral("no"), QStringLiter
 class PrivacyCtl {
  public:
   using PolicyNotice = std::function<void()>;
+  // The program's own embedded web engine, cleared through the engine's own calls while it runs.
+  // Each call answers false when no engine is running, and the step then deletes its files.
+  struct EmbeddedBrowser {
+    std::function<bool()> clearHistory;
+    std::function<bool()> clearCache;
+  };
   // The policy notice is sent after each write of a shell policy.
   explicit PrivacyCtl(PolicyNotice policyNotice);
   PrivacyCtl();
@@ -26,6 +33,9 @@ class PrivacyCtl {
   PrivacyCtl& operator=(const PrivacyCtl&) = delete;
 
   PrivacyRegistry& Registry() { return registry_; }
+  void SetEmbeddedBrowser(EmbeddedBrowser browser) { embeddedBrowser_ = std::move(browser); }
+  // The user's browsers left alone since the last call because they were running.
+  QStringList TakeSkippedBrowsers() { return browsers_.TakeSkippedBrowsers(); }
 
   // The cleaning steps, each independent of the others. ClearRunList and ClearRecentDocuments
   // can end with a platform::SettingsError, which ends the run they belong to.
@@ -69,6 +79,8 @@ class PrivacyCtl {
 
   PrivacyRegistry registry_;
   PolicyNotice policyNotice_;
+  EmbeddedBrowser embeddedBrowser_;
+  browsers::BrowserCleaner browsers_;
 };
 
 }  // namespace privacy

@@ -11,6 +11,11 @@
 #include "ui_privacypanelform.h"
 
 namespace privacy {
+
+const QString SkippedBrowsersText = QStringLiteral(
+    "Nie wyczyszczono danych przeglądarek, które są teraz uruchomione: %1.\n"
+    "Zamknij je i kliknij „Wykonaj!” jeszcze raz.");
+
 namespace {
 
 // Undoes what a run set up, however the run ends: the note goes, the cursor comes back and the
@@ -107,6 +112,9 @@ void PrivacyPanelForm::runSteps(QPushButton* button, void (PrivacyPanelForm::*ha
     // The run is over: the note, the cursor and the button are back before the error shows.
     services_.boxes.showGeneralError(mainWindow_, error.message());
   }
+  const QStringList skipped = privacy_.TakeSkippedBrowsers();
+  if (!skipped.isEmpty())
+    services_.boxes.showInformation(mainWindow_, SkippedBrowsersText.arg(skipped.join(QStringLiteral(", "))));
 }
 
 void PrivacyPanelForm::Button1Click() { runSteps(ui->Button1, &PrivacyPanelForm::Button1Click, internetSteps_); }

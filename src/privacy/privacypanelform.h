@@ -16,6 +16,9 @@ namespace privacy {
 class PrivacyCtl;
 class TForm1;
 
+// Shown after a run that left running browsers alone; %1 names them.
+extern const QString SkippedBrowsersText;
+
 // The content of the "Prywatność" category: the two groups of cleaning actions with their
 // "Wykonaj!" buttons, and the seven options mirrored from the settings store.
 class PrivacyPanelForm final : public QWidget {

@@ -321,6 +321,34 @@ class PrivacyPanelTest : public QObject {
     QVERIFY(!privacy.Registry().HasOpenKey());
   }
 
+  void runningBrowsersAreNamedOnceAfterTheRun() {
+    testsupport::Sandbox sandbox;
+    const QString chromium = sandbox.home() + "/.config/chromium";
+    const QString chrome = sandbox.home() + "/.config/google-chrome";
+    QVERIFY(writeFile(chromium + "/Default/Cache/entry"));
+    QVERIFY(writeFile(chrome + "/Profile 2/Cache/entry"));
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    const QString lock = QString::fromLocal8Bit(host) + "-" + QString::number(::getpid());
+    QVERIFY(link(lock, chromium + "/SingletonLock"));
+    QVERIFY(link(lock, chrome + "/SingletonLock"));
+    testsupport::FakeMessageBoxes boxes;
+    privacy::PrivacyCtl privacy([] {});
+    Panel p(privacy, boxes);
+    p.tick({1, 2, 3});
+    p.find<QPushButton>("Button1")->click();
+    QCOMPARE(int(boxes.shown.size()), 1);
+    QCOMPARE(boxes.shown[0].kind, testsupport::ShownBox::Information);
+    QCOMPARE(boxes.shown[0].text, privacy::SkippedBrowsersText.arg("Chromium, Google Chrome"));
+    QVERIFY(!p.form->BusyNote()->isVisible());
+    QVERIFY(QFileInfo::exists(chromium + "/Default/Cache/entry"));
+    // Closed: cleaned, and nothing to tell.
+    QVERIFY(QFile::remove(chromium + "/SingletonLock") && QFile::remove(chrome + "/SingletonLock"));
+    p.find<QPushButton>("Button1")->click();
+    QCOMPARE(int(boxes.shown.size()), 1);
+    QVERIFY(!QFileInfo::exists(chromium + "/Default/Cache/entry"));
+  }
+
   // --- The cleaning steps themselves, over a sandbox. ---
 
   void tempFilesOfBothFolders() {
