@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <csignal>
+#include <stdexcept>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -10,6 +12,19 @@
 #include "support/sandbox.h"
 
 using platform::CodePage;
+
+namespace {
+
+QList<qint64> readPids(const QString& path) {
+  QFile file(path);
+  QList<qint64> pids;
+  if (!file.open(QIODevice::ReadOnly)) return pids;
+  for (const QByteArray& line : file.readAll().split('\n'))
+    if (!line.trimmed().isEmpty()) pids << line.trimmed().toLongLong();
+  return pids;
+}
+
+}  // namespace
 
 class PlatformTest : public QObject {
   Q_OBJECT
@@ -72,12 +87,66 @@ class PlatformTest : public QObject {
     QCOMPARE(command.arguments, arguments);
   }
 
-  void shellOpenReturnsAtOnceForAMissingProgram() {
+  // The opened program runs on its own: one that takes its time (a browser starting, a player
+  // connecting) never holds the caller, for a program name or a web address alike.
+  void shellOpenNeverWaitsForWhatItStarts() {
+    testsupport::Sandbox sandbox;
+    const QString bin = sandbox.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString pids = sandbox.filePath(QStringLiteral("pids"));
+    // Stands in for both "realplay" and "xdg-open": notes that it ran, then sleeps.
+    for (const char* name : {"realplay", "xdg-open"}) {
+      QFile script(bin + QLatin1Char('/') + QLatin1String(name));
+      QVERIFY(script.open(QIODevice::WriteOnly));
+      script.write("#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 30\n");
+      script.close();
+      QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
+
+    platform::DesktopShell shell;
+    QElapsedTimer timer;
+    timer.start();
+    shell.ShellOpen(QStringLiteral("realplay"), QStringLiteral("rtsp://x.pl/a"));
+    shell.ShellOpen(QStringLiteral("http://www.tvp.pl/"));
+    shell.ShellOpen(QStringLiteral("realplay"), QStringLiteral("rtsp://x.pl/b"));
+    const qint64 elapsed = timer.elapsed();
+    // All three run at once, each still sleeping when the calls have long returned.
+    QTRY_COMPARE(readPids(pids).size(), 3);
+    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
+    for (qint64 pid : readPids(pids)) QVERIFY(::kill(pid_t(pid), SIGTERM) == 0);
+  }
+
+  void shellOpenReturnsForAMissingProgram() {
     platform::DesktopShell shell;
     QElapsedTimer timer;
     timer.start();
     shell.ShellOpen(QStringLiteral("no-such-program-sieciownik"), QStringLiteral("x"));
     QVERIFY(timer.elapsed() < 5000);
+  }
+
+  // A sandbox that cannot make its folder stops the test and moves no variable.
+  void sandboxFailsLoudly_data() {
+    QTest::addColumn<QByteArray>("tmpdir");
+    QTest::newRow("no such folder") << QByteArray("/dev/null/no-folder-here");
+    QTest::newRow("a folder nobody may write") << QByteArray("/proc");
+  }
+  void sandboxFailsLoudly() {
+    QFETCH(QByteArray, tmpdir);
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray root = qgetenv("SIECIOWNIK_MACHINE_ROOT");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmpdir);
+    const auto restore = qScopeGuard([&] {
+      if (tmp.isNull()) qunsetenv("TMPDIR");
+      else qputenv("TMPDIR", tmp);
+    });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, testsupport::Sandbox());
+    QCOMPARE(qgetenv("HOME"), home);
+    QCOMPARE(qgetenv("TMPDIR"), tmpdir);
+    QCOMPARE(qgetenv("SIECIOWNIK_MACHINE_ROOT"), root);
   }
 
   void dataFolderIsTheProgramsWhenWritable();

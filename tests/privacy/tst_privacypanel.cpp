@@ -552,18 +552,19 @@ class PrivacyPanelTest : public QObject {
     Panel p(privacy, boxes);
     p.form->ReadOptions();
     QCheckBox* check = p.box(box);
+    int clicks = 0;
     for (bool wanted : {true, false, true}) {
-      if (check->isChecked() != wanted) QTest::mouseClick(check, Qt::LeftButton);
-      else {
+      if (check->isChecked() == wanted) {
         QTest::mouseClick(check, Qt::LeftButton);
-        QTest::mouseClick(check, Qt::LeftButton);
+        ++clicks;
       }
+      QTest::mouseClick(check, Qt::LeftButton);
+      ++clicks;
       QCOMPARE(check->isChecked(), wanted);
       QCOMPARE(Store().get(option.key, option.name), wanted ? whenChecked : whenUnchecked);
       QVERIFY(!privacy.Registry().HasOpenKey());
     }
-    QCOMPARE(notices % qMax(1, noticesPerClick), 0);
-    QCOMPARE(notices > 0, noticesPerClick > 0);
+    QCOMPARE(notices, clicks * noticesPerClick);
     QVERIFY(boxes.shown.empty());
   }
 
