@@ -1,12 +1,17 @@
 #pragma once
 
 class QUrl;
+class QWebEngineView;
 class QWidget;
+
+namespace platform { class Shell; }
 
 namespace app {
 
-// Shows a page in the banner strip. The embedded web engine is heavy (about 200 MB and a third of
-// a second), so its view is created when the banner first loads, not before the window shows.
-void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page);
+// Shows a page in the banner strip and returns the strip's view. The embedded web engine is heavy
+// (about 200 MB and a third of a second), so its view is created when the banner first loads, not
+// before the window shows. The strip stays on its page: a link clicked in it, or a window the page
+// opens, goes to the default browser through the shell.
+QWebEngineView* navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page, platform::Shell& shell);
 
 }  // namespace app

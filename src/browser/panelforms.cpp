@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/anchors.h"
+#include "platform/fonts.h"
 #include "ui_fmpanelform.h"
 #include "ui_tvpanelform.h"
 
@@ -22,12 +23,7 @@ class FixedHeightDelegate final : public QStyledItemDelegate {
   }
 };
 
-QFont tahoma(int pixelSize, bool bold) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  return font;
-}
+QFont tahoma(int pixelSize, bool bold) { return platform::describedFont(platform::Face::Tahoma, pixelSize, bold); }
 
 }  // namespace
 

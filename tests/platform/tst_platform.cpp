@@ -180,6 +180,15 @@ void PlatformTest::dataFolderIsTheProgramsWhenWritable() {
   const QString exe = sandbox.filePath(QStringLiteral("bin"));
   QDir().mkpath(exe);
   QCOMPARE(platform::dataFolderFor(exe, {QStringLiteral("TV.FEED")}), exe + QLatin1Char('/'));
+  // A build keeps its help page beside the program; nothing there names the same path all the same.
+  QCOMPARE(platform::installedFile(exe, QStringLiteral("help.html")), exe + QStringLiteral("/help.html"));
+  QFile help(exe + QStringLiteral("/help.html"));
+  QVERIFY(help.open(QIODevice::WriteOnly));
+  help.close();
+  QDir().mkpath(sandbox.filePath(QStringLiteral("share/sieciownik")));
+  QFile shared(sandbox.filePath(QStringLiteral("share/sieciownik/help.html")));
+  QVERIFY(shared.open(QIODevice::WriteOnly));
+  QCOMPARE(platform::installedFile(exe, QStringLiteral("help.html")), exe + QStringLiteral("/help.html"));
   QVERIFY(!QFileInfo::exists(sandbox.home() + QStringLiteral("/.local/share/sieciownik")));
 }
 
@@ -203,14 +212,18 @@ void PlatformTest::installedProgramUsesTheUsersDataFolder() {
   QVERIFY(::mount(nullptr, QFile::encodeName(prefix).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
 
   const QString userFolder = sandbox.home() + QStringLiteral("/.local/share/sieciownik/");
-  const QStringList files{QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")};
+  const QStringList files{QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")};
   QCOMPARE(platform::dataFolderFor(prefix + QStringLiteral("/bin"), files), userFolder);
   auto read = [](const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
   };
   QCOMPARE(read(userFolder + QStringLiteral("TV.FEED")), QByteArray("installed tv"));
-  QCOMPARE(read(userFolder + QStringLiteral("help.html")), QByteArray("installed help"));
+  // The help page is the program's own: read where it was installed, even with an old copy (from
+  // an earlier version) in the user's folder.
+  write(userFolder + QStringLiteral("help.html"), "old help");
+  QCOMPARE(platform::installedFile(prefix + QStringLiteral("/bin"), QStringLiteral("help.html")),
+           prefix + QStringLiteral("/share/sieciownik/help.html"));
   QVERIFY(!QFileInfo::exists(userFolder + QStringLiteral("RADIO.FEED")));  // nothing installed, nothing made up
   QVERIFY(QFileInfo(userFolder + QStringLiteral("TV.FEED")).isWritable());
 

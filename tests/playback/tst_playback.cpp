@@ -92,10 +92,18 @@ class PlaybackLogicTest : public QObject {
     QTest::addColumn<QString>("address");
     QTest::newRow("plain host") << "www.tvp.pl" << "http://www.tvp.pl";
     QTest::newRow("path") << "www.tvp.pl/program-tv" << "http://www.tvp.pl/program-tv";
-    QTest::newRow("a second http:// stays, as stored") << "http://x.pl" << "http://http://x.pl";
-    QTest::newRow("capitals are not the prefix") << "HTTP://x.pl" << "HTTP://x.pl";
+    QTest::newRow("a field that is an address already") << "http://x.pl" << "http://x.pl";
+    QTest::newRow("the prefix in capitals") << "HTTP://x.pl" << "HTTP://x.pl";
     QTest::newRow("https page") << "https://www.rmf.fm/" << "https://www.rmf.fm/";
+    QTest::newRow("https in mixed case") << "HttpS://www.rmf.fm/" << "HttpS://www.rmf.fm/";
     QTest::newRow("host with a port") << "radio.pl:8000/info" << "http://radio.pl:8000/info";
+    // Never a target of its own for the desktop: a local file, a share, a handler's scheme.
+    QTest::newRow("file") << "file:///etc/passwd" << "http://file:///etc/passwd";
+    QTest::newRow("share") << "smb://serwer/dysk" << "http://smb://serwer/dysk";
+    QTest::newRow("handler") << "steam://run/1" << "http://steam://run/1";
+    QTest::newRow("script") << "javascript:alert(1)" << "http://javascript:alert(1)";
+    QTest::newRow("ftp") << "ftp://x.pl" << "http://ftp://x.pl";
+    QTest::newRow("https without its slashes") << "https:x.pl" << "http://https:x.pl";
   }
   void pageAddresses() {
     QFETCH(QString, field);
