@@ -22,7 +22,8 @@ void StationEditor::finishSetUp(const Fields& fields, const QFont& font) {
   setFont(font);
   setFixedSize(size());
   setModal(true);
-  f_.cancel->setAutoDefault(false);
+  // A focused button takes Enter ("Anuluj" cancels); elsewhere Enter is OK's, the default button.
+  f_.cancel->setAutoDefault(true);
   connect(f_.ok, &QPushButton::clicked, this, &StationEditor::Button1Click);
   connect(f_.cancel, &QPushButton::clicked, this, &QDialog::reject);
   FormCreate();

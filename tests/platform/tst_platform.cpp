@@ -1,5 +1,9 @@
 #include <QtTest>
 
+#include <QAccessible>
+#include <QLabel>
+#include <QMessageBox>
+
 #include <csignal>
 #include <stdexcept>
 #include <sys/mount.h>
@@ -7,6 +11,7 @@
 
 #include "platform/anchors.h"
 #include "platform/codepage.h"
+#include "platform/messageboxes.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
 #include "support/sandbox.h"
@@ -147,6 +152,34 @@ class PlatformTest : public QObject {
     QCOMPARE(qgetenv("HOME"), home);
     QCOMPARE(qgetenv("TMPDIR"), tmpdir);
     QCOMPARE(qgetenv("SIECIOWNIK_MACHINE_ROOT"), root);
+  }
+
+  // Names and server answers in the boxes read exactly as written, markup characters included.
+  void messageBoxesShowTheirTextAsWritten() {
+    const QString text = QStringLiteral("Czy na pewno chcesz usunąć stację \"<b>X</b> &amp; Y\"?");
+    QStringList seen;
+    const auto answerNextBox = [&] {
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        // What the label shows, as the accessibility layer reads it off the label.
+        seen << box->windowTitle() + QLatin1Char('|') +
+                    QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+        box->accept();
+      });
+    };
+    platform::QtMessageBoxes boxes;
+    answerNextBox();
+    boxes.showError(nullptr, text);
+    answerNextBox();
+    boxes.askQuestion(nullptr, text);
+    answerNextBox();
+    boxes.showInformation(nullptr, text);
+    answerNextBox();
+    boxes.showGeneralError(nullptr, text);
+    QCOMPARE(seen, (QStringList{"Błąd|" + text, "Pytanie|" + text, "Informacja|" + text,
+                                QCoreApplication::applicationName() + "|" + text}));
   }
 
   void dataFolderIsTheProgramsWhenWritable();
