@@ -40,7 +40,15 @@ void PanelForm::finishSetUp(PanelControls controls, QWidget* groupBox, QWidget* 
 
   for (QListWidget* list : {controls.regionList, controls.stationList})
     list->setItemDelegate(new FixedHeightDelegate(list));
+  // The places stand on a plain area of their own inside the group: the accessibility layer names a
+  // label without text after the group box that holds it, and an empty place must read as empty.
+  auto* places = new QWidget(recentBox);
+  places->setGeometry(recentBox->rect());
   for (QWidget* label : recentLabels) {
+    const QRect at = label->geometry();
+    label->setParent(places);
+    label->setGeometry(at);
+    label->show();
     label->setFont(tahoma(9, false));
     label->setStyleSheet(QStringLiteral("color: navy;"));
   }
