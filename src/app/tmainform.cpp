@@ -16,6 +16,7 @@
 #include "app/update/updatecontroller.h"
 #include "browser/stationbrowser.h"
 #include "platform/anchors.h"
+#include "platform/fitcaptions.h"
 #include "platform/fonts.h"
 #include "platform/shell.h"
 #include "playback/launcher.h"
@@ -65,6 +66,7 @@ TMainForm::TMainForm(MainFormEnvironment environment)
   ui->Label30->setCursor(Qt::PointingHandCursor);
   ui->Label30->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
   ui->Label30->installEventFilter(this);
+  platform::growCaptionsIntoFreeSpace(this);
   ui->CategorySelect->installEventFilter(this);
   setUpAnchors();
 

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/anchors.h"
+#include "platform/fitcaptions.h"
 #include "platform/fonts.h"
 #include "ui_fmpanelform.h"
 #include "ui_tvpanelform.h"
@@ -72,6 +73,7 @@ void PanelForm::finishSetUp(PanelControls controls, QWidget* groupBox, QWidget* 
                               controls.scheduleButton, controls.startButton})
     if (button != nullptr) button->setEnabled(false);
 
+  growCaptionsIntoFreeSpace(this);
   auto* formAnchors = new Anchors(this);
   formAnchors->add(groupBox, AnchorAll);
   formAnchors->add(detailsStrip, AnchorLeft | AnchorRight | AnchorBottom);

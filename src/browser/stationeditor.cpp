@@ -6,6 +6,7 @@
 
 #include "browser/nameorder.h"
 #include "catalogue/regions.h"
+#include "platform/fitcaptions.h"
 #include "platform/messageboxes.h"
 
 namespace browser {
@@ -20,6 +21,7 @@ StationEditor::StationEditor(QWidget* mainWindow, platform::MessageBoxes& boxes)
 void StationEditor::finishSetUp(const Fields& fields, const QFont& font) {
   f_ = fields;
   setFont(font);
+  platform::growCaptionsIntoFreeSpace(this);
   setFixedSize(size());
   setModal(true);
   // A focused button takes Enter ("Anuluj" cancels); elsewhere Enter is OK's, the default button.

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 
+#include "platform/fitcaptions.h"
 #include "platform/messageboxes.h"
 #include "platform/registrystore.h"
 #include "privacy/privacyctl.h"
@@ -39,6 +40,7 @@ PrivacyPanelForm::PrivacyPanelForm(QWidget* host, platform::Services services, Q
                                    PrivacyCtl& privacy)
     : QWidget(host), ui(new Ui::PrivacyPanelForm), services_(services), mainWindow_(mainWindow), privacy_(privacy) {
   ui->setupUi(this);
+  platform::growCaptionsIntoFreeSpace(this);
   internetSteps_ = {
       {ui->CheckBox1, QStringLiteral("Kasowanie historii..."), &PrivacyCtl::ClearBrowserHistory},
       {ui->CheckBox2, QStringLiteral("Kasowanie pamięci podręcznej..."), &PrivacyCtl::ClearUrlCache},

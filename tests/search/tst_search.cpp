@@ -213,7 +213,10 @@ class SearchTest : public QObject {
       const QString name = QString::fromLatin1(control.name);
       QWidget* widget = h.find(name);
       QVERIFY2(widget, control.name);
-      QCOMPARE(widget->geometry(), control.geometry);
+      // A caption wider than its designed control lets the control grow to the right.
+      QCOMPARE(widget->pos(), control.geometry.topLeft());
+      QCOMPARE(widget->height(), control.geometry.height());
+      QVERIFY2(widget->width() >= control.geometry.width(), control.name);
       QCOMPARE(widget->property("text").toString(), control.text);
       tabOrder << name;
     }
