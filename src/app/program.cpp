@@ -1,13 +1,12 @@
 #include "program.h"
 
 #include <QApplication>
-#include <QWebEngineView>
 #include <clocale>
 #include <cstdio>
 #include <unistd.h>
 
 #include "app/application.h"
-#include "app/bannerbrowser.h"
+#include "app/bannerloader.h"
 #include "app/tmainform.h"
 #include "platform/connection.h"
 #include "platform/messageboxes.h"
@@ -17,6 +16,18 @@
 
 namespace app {
 namespace {
+
+// Tells a start-up measurement that the banner's page has loaded.
+class LoadProbe final : public QObject {
+  Q_OBJECT
+ public:
+  LoadProbe(std::function<void()> probe, QObject* parent) : QObject(parent), probe_(std::move(probe)) {}
+ public Q_SLOTS:
+  void finished() { probe_(); }
+
+ private:
+  std::function<void()> probe_;
+};
 
 bool haveDisplay() {
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -34,9 +45,6 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   }
   // The web engine refuses to start as root with its sandbox on and would take the program down.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  // The banner's web engine and the player's video share OpenGL contexts.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-
   // The privacy module starts before the application and ends after its event loop.
   privacy::PrivacyCtl privacyModule;
   Application application(argc, argv);
@@ -47,11 +55,15 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   platform::DesktopShell shell;
   platform::QtMessageBoxes boxes;
   application.setErrorReport(&boxes);
+  BannerLoader banner(bannerModuleFile(QCoreApplication::applicationDirPath()), shell);
   const auto navigateBanner = [&](QWidget* strip, const QUrl& page) {
-    QWebEngineView* view = navigateBannerBrowser(strip, probes.bannerPage.isValid() ? probes.bannerPage : page, shell);
-    if (probes.bannerLoaded)
-      QObject::connect(view, &QWebEngineView::loadFinished, view, [&probes] { probes.bannerLoaded(); },
-                       Qt::SingleShotConnection);
+    banner.navigate(strip, probes.bannerPage.isValid() ? probes.bannerPage : page);
+    // The strip's view belongs to the banner module: it is reached by its signal's name.
+    QObject* view = strip->findChild<QObject*>(QStringLiteral("BannerBrowser"));
+    if (view != nullptr && probes.bannerLoaded && !view->property("probed").toBool()) {
+      view->setProperty("probed", true);
+      QObject::connect(view, SIGNAL(loadFinished(bool)), new LoadProbe(probes.bannerLoaded, view), SLOT(finished()));
+    }
   };
   TMainForm mainForm(MainFormEnvironment{
       {shell, boxes},
@@ -67,3 +79,5 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
 }
 
 }  // namespace app
+
+#include "program.moc"
