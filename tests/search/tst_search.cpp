@@ -442,7 +442,7 @@ class SearchTest : public QObject {
     FakeMessageBoxes boxes;
     privacy::PrivacyCtl privacyModule{[] {}};
     app::TMainForm form({{shell, boxes}, [] { return platform::ConnectedQuery{}; }, [](QWidget*, const QUrl&) {},
-                         sandbox.path() + QLatin1Char('/'), privacyModule});
+                         sandbox.path() + QLatin1Char('/'), privacyModule, QString()});
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     auto* list = form.findChild<QListWidget*>(QStringLiteral("CategorySelect"));
