@@ -3,6 +3,8 @@
 include(GNUInstallDirs)
 
 install(TARGETS sieciownik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Loaded by the program when the banner first loads (found as ../lib/sieciownik from the program).
+install(TARGETS sieciownik-banner LIBRARY DESTINATION lib/sieciownik)
 install(FILES ${PROJECT_BINARY_DIR}/bin/help.html DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik)
 install(FILES ${PROJECT_BINARY_DIR}/shipped/TV.FEED ${PROJECT_BINARY_DIR}/shipped/RADIO.FEED
         DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik)

@@ -5,7 +5,7 @@ SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libmpv-dev libgl-dev libsqlite3-dev
-  fonts-wine xdg-utils ccache
+  libxcb1-dev fonts-wine xdg-utils ccache
 )
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi

@@ -19,4 +19,9 @@ class Application final : public QApplication {
   platform::MessageBoxes* boxes_ = nullptr;
 };
 
+// The application-wide settings made at start: title, version and icon, the 15-second tooltip
+// pause, Qt's own texts in Polish and the described fonts. No display name: Qt would append it to
+// every window's title ("Pytanie — Sieciownik").
+void setUpApplication(Application& application);
+
 }  // namespace app

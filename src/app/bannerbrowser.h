@@ -1,19 +1,23 @@
 #pragma once
 
-#include "privacy/privacyctl.h"
-
 class QUrl;
+class QWebEngineView;
 class QWidget;
+
+namespace platform { class Shell; }
 
 namespace app {
 
-// Shows a page in the banner strip. The embedded web engine is heavy (about 200 MB and a third of
-// a second), so its view is created when the banner first loads, not before the window shows.
-void navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page);
+// Shows a page in the banner strip and returns the strip's view. The embedded web engine is heavy
+// (about 200 MB and a third of a second), so its view is created when the banner first loads, not
+// before the window shows. The strip stays on its page: a link clicked in it, or a window the page
+// opens, goes to the default browser through the shell.
+QWebEngineView* navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page, platform::Shell& shell);
 
-// The privacy cleaner's way into the banner's web engine inside `window`: it clears the engine's
-// visited links, page history and HTTP cache through the engine while it runs, rather than
-// deleting files the engine has open.
-privacy::PrivacyCtl::EmbeddedBrowser bannerBrowserCleaning(QWidget* window);
+// The privacy cleaner's way into the banner's web engine inside `window`: the engine clears its
+// visited links and page history, or its HTTP cache, itself, rather than the cleaner deleting files
+// the engine has open. False when no engine runs there yet: then the cleaner deletes the files.
+bool clearBannerHistory(QWidget* window);
+bool clearBannerCache(QWidget* window);
 
 }  // namespace app

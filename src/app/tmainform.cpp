@@ -1,9 +1,10 @@
 #include "tmainform.h"
 
 #include <QEvent>
-#include <QFont>
-#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QListWidgetItem>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
@@ -15,6 +16,8 @@
 #include "app/update/updatecontroller.h"
 #include "browser/stationbrowser.h"
 #include "platform/anchors.h"
+#include "platform/fitcaptions.h"
+#include "platform/fonts.h"
 #include "platform/shell.h"
 #include "playback/launcher.h"
 #include "privacy/privacypanelform.h"
@@ -24,10 +27,22 @@
 namespace app {
 namespace {
 
+// The outer size the window was laid out for: a 692 x 556 client area in its frame.
+constexpr QSize kDesignedOuterSize(700, 590);
+
 void fillHost(QWidget* host, QWidget* content) {
   auto* layout = new QVBoxLayout(host);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(content);
+}
+
+// The controls of a form that Tab stops at, in the order the form gave them.
+QList<QWidget*> tabStops(QWidget* form) {
+  QList<QWidget*> stops;
+  for (QWidget* widget = form->nextInFocusChain(); widget != form; widget = widget->nextInFocusChain())
+    if (form->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && widget->focusProxy() == nullptr)
+      stops << widget;
+  return stops;
 }
 
 }  // namespace
@@ -36,6 +51,7 @@ TMainForm::TMainForm(MainFormEnvironment environment)
     : QWidget(nullptr), ui(new Ui::TMainForm), environment_(std::move(environment)), BannerTimer(new QTimer(this)) {
   ui->setupUi(this);
   setMinimumSize(692, 556);
+  BannerTimer->setInterval(kBannerFirstTickMs);
 
   static const char* const icons[] = {":/icons/telewizja.png", ":/icons/radio.png", ":/icons/wyszukiwarka.png",
                                       ":/icons/prywatnosc.png"};
@@ -45,18 +61,12 @@ TMainForm::TMainForm(MainFormEnvironment environment)
     item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
   }
   ui->Image1->setPixmap(QPixmap(QStringLiteral(":/images/header.png")));
-  // The free "MS Sans Serif" has no bold face; Tahoma Bold has the same height and width class.
-  const QString headerFamily = QFontDatabase::styles(QStringLiteral("MS Sans Serif")).contains(QStringLiteral("Bold"))
-                                   ? QStringLiteral("MS Sans Serif")
-                                   : QStringLiteral("Tahoma");
-  QFont headerFont(headerFamily);
-  headerFont.setPixelSize(11);
-  headerFont.setBold(true);
-  ui->Label1->setFont(headerFont);
+  ui->Label1->setFont(platform::describedFont(platform::Face::MsSansSerif, 11, true));
   ui->Label1->setAttribute(Qt::WA_TranslucentBackground);
   ui->Label30->setCursor(Qt::PointingHandCursor);
   ui->Label30->setStyleSheet(QStringLiteral("color: navy; text-decoration: underline;"));
   ui->Label30->installEventFilter(this);
+  platform::growCaptionsIntoFreeSpace(this);
   ui->CategorySelect->installEventFilter(this);
   setUpAnchors();
 
@@ -77,6 +87,8 @@ TMainForm::TMainForm(MainFormEnvironment environment)
   fillHost(ui->PrivacyPanel, privacy_);
 
   FormCreate();
+  setUpTabOrder();
+  placeAtScreenCentre();
 }
 
 TMainForm::~TMainForm() { delete ui; }
@@ -101,6 +113,26 @@ void TMainForm::setUpAnchors() {
   categoryAnchors->add(ui->CategorySelect, AnchorAll);
 }
 
+// The panels' forms come after the window's own controls were made, and Qt puts later widgets at
+// the end of the chain: the category list, then the panels' controls, then the bottom bar.
+void TMainForm::setUpTabOrder() {
+  QList<QWidget*> chain{ui->CategorySelect};
+  for (QWidget* form : {browser_->tvForm(), browser_->fmForm(), static_cast<QWidget*>(search_),
+                        static_cast<QWidget*>(privacy_)})
+    chain += tabStops(form);
+  chain << ui->HelpButton << ui->UpdateButton << ui->CloseButton;
+  for (qsizetype i = 0; i + 1 < chain.size(); ++i) QWidget::setTabOrder(chain[i], chain[i + 1]);
+}
+
+void TMainForm::placeAtScreenCentre() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  // The frame is not known before the window shows: the size it was laid out with stands in.
+  QRect outer(QPoint(), isVisible() ? frameGeometry().size() : kDesignedOuterSize);
+  outer.moveCenter(screen->geometry().center());
+  move(outer.topLeft());
+}
+
 void TMainForm::FormCreate() {
   // 1. The connection-state lookup, once.
   if (environment_.lookupConnectedQuery) InternetConnectedQuery = environment_.lookupConnectedQuery();
@@ -111,8 +143,6 @@ void TMainForm::FormCreate() {
   browser_->SetRefreshHooks();
   browser_->LoadTvFeed();
   browser_->LoadRadioFeed();
-
-  BannerTimer->start(kBannerFirstTickMs);
 }
 
 void TMainForm::CreateSecondaryWindows() {
@@ -141,12 +171,26 @@ void TMainForm::FormPaint() {
             if (current != nullptr) search_->CategorySelectSelectItem(ui->CategorySelect->row(current), true);
           });
   ui->CategorySelect->setCurrentRow(0);
+  // The banner's web engine costs a third of a second and 200 MB: the window is on screen first.
+  BannerTimer->start();
+  Q_EMIT firstPainted();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui->Label30 && event->type() == QEvent::MouseButtonRelease) {
-    Label30Click();
-    return true;
+  // The producer link opens on a left click released inside it, as a button would.
+  if (watched == ui->Label30) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+      producerPressed_ = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      const bool click = producerPressed_ && mouse->button() == Qt::LeftButton &&
+                         ui->Label30->rect().contains(mouse->position().toPoint());
+      producerPressed_ = false;
+      if (click) Label30Click();
+      return true;
+    }
   }
   if (watched == ui->CategorySelect && event->type() == QEvent::FocusIn && !paintHandlerAttached_) {
     // CategorySelectEnter: the search panel's category reset for the selected item.
@@ -169,7 +213,7 @@ void TMainForm::CategorySelectChange(QListWidgetItem* item) {
 void TMainForm::CloseButtonClick() { close(); }
 
 void TMainForm::HelpButtonClick() {
-  environment_.services.shell.ShellOpen(environment_.programFolder + QStringLiteral("help.html"));
+  environment_.services.shell.ShellOpen(environment_.helpPage);
 }
 
 void TMainForm::Label30Click() {

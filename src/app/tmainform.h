@@ -27,8 +27,9 @@ struct MainFormEnvironment {
   platform::Services services;
   std::function<platform::ConnectedQuery()> lookupConnectedQuery;
   std::function<void(QWidget* bannerStrip, const QUrl& page)> navigateBanner;
-  QString programFolder;  // ends with a separator
+  QString programFolder;  // the catalogues' folder, ends with a separator
   privacy::PrivacyCtl& privacy;  // the privacy module, started before the main window
+  QString helpPage;  // the program's own help page, where it was installed
 };
 
 // The one main window: banner strip, category list and header, the four content panels (each
@@ -52,6 +53,10 @@ class TMainForm final : public QWidget {
   void UpdateButtonClick();
   void BannerTimerTimer();
 
+ Q_SIGNALS:
+  // The window has been painted for the first time; the banner's timer runs from now on.
+  void firstPainted();
+
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,12 +65,15 @@ class TMainForm final : public QWidget {
   void FormCreate();
   void FormPaint();
   void setUpAnchors();
+  void setUpTabOrder();
+  void placeAtScreenCentre();
 
   Ui::TMainForm* ui;
   MainFormEnvironment environment_;
   platform::ConnectedQuery InternetConnectedQuery;
   QTimer* BannerTimer;
   bool paintHandlerAttached_ = true;
+  bool producerPressed_ = false;
   browser::StationBrowser* browser_ = nullptr;
   playback::Launcher* launcher_ = nullptr;
   search::SearchPanelForm* search_ = nullptr;

@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include "platform/anchors.h"
+#include "platform/fitcaptions.h"
+#include "platform/fonts.h"
 #include "ui_fmpanelform.h"
 #include "ui_tvpanelform.h"
 
@@ -22,12 +24,7 @@ class FixedHeightDelegate final : public QStyledItemDelegate {
   }
 };
 
-QFont tahoma(int pixelSize, bool bold) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(pixelSize);
-  font.setBold(bold);
-  return font;
-}
+QFont tahoma(int pixelSize, bool bold) { return platform::describedFont(platform::Face::Tahoma, pixelSize, bold); }
 
 }  // namespace
 
@@ -44,7 +41,15 @@ void PanelForm::finishSetUp(PanelControls controls, QWidget* groupBox, QWidget* 
 
   for (QListWidget* list : {controls.regionList, controls.stationList})
     list->setItemDelegate(new FixedHeightDelegate(list));
+  // The places stand on a plain area of their own inside the group: the accessibility layer names a
+  // label without text after the group box that holds it, and an empty place must read as empty.
+  auto* places = new QWidget(recentBox);
+  places->setGeometry(recentBox->rect());
   for (QWidget* label : recentLabels) {
+    const QRect at = label->geometry();
+    label->setParent(places);
+    label->setGeometry(at);
+    label->show();
     label->setFont(tahoma(9, false));
     label->setStyleSheet(QStringLiteral("color: navy;"));
   }
@@ -68,6 +73,7 @@ void PanelForm::finishSetUp(PanelControls controls, QWidget* groupBox, QWidget* 
                               controls.scheduleButton, controls.startButton})
     if (button != nullptr) button->setEnabled(false);
 
+  growCaptionsIntoFreeSpace(this);
   auto* formAnchors = new Anchors(this);
   formAnchors->add(groupBox, AnchorAll);
   formAnchors->add(detailsStrip, AnchorLeft | AnchorRight | AnchorBottom);

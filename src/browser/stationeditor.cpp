@@ -6,6 +6,7 @@
 
 #include "browser/nameorder.h"
 #include "catalogue/regions.h"
+#include "platform/fitcaptions.h"
 #include "platform/messageboxes.h"
 
 namespace browser {
@@ -20,9 +21,11 @@ StationEditor::StationEditor(QWidget* mainWindow, platform::MessageBoxes& boxes)
 void StationEditor::finishSetUp(const Fields& fields, const QFont& font) {
   f_ = fields;
   setFont(font);
+  platform::growCaptionsIntoFreeSpace(this);
   setFixedSize(size());
   setModal(true);
-  f_.cancel->setAutoDefault(false);
+  // A focused button takes Enter ("Anuluj" cancels); elsewhere Enter is OK's, the default button.
+  f_.cancel->setAutoDefault(true);
   connect(f_.ok, &QPushButton::clicked, this, &StationEditor::Button1Click);
   connect(f_.cancel, &QPushButton::clicked, this, &QDialog::reject);
   FormCreate();

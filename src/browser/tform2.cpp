@@ -2,16 +2,13 @@
 
 #include "browser/catalogueedits.h"
 #include "catalogue/regions.h"
+#include "platform/fonts.h"
 #include "ui_tform2.h"
 
 namespace browser {
 namespace {
 
-QFont dialogFont() {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPixelSize(11);
-  return font;
-}
+QFont dialogFont() { return platform::describedFont(platform::Face::Tahoma, 11); }
 
 }  // namespace
 

@@ -4,24 +4,37 @@
 #include <QMessageBox>
 
 namespace platform {
+namespace {
+
+// Station names, file names and server answers go into these boxes: shown as written, never read
+// as markup.
+QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(icon, title, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(defaultButton);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
 
 QString defaultErrorTitle() { return QStringLiteral("Błąd"); }
 
 void QtMessageBoxes::showError(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, defaultErrorTitle(), text, QMessageBox::Ok);
+  ask(parent, QMessageBox::Critical, defaultErrorTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool QtMessageBoxes::askQuestion(QWidget* parent, const QString& text) {
-  return QMessageBox::question(parent, QStringLiteral("Pytanie"), text, QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::No) == QMessageBox::Yes;
+  return ask(parent, QMessageBox::Question, QStringLiteral("Pytanie"), text, QMessageBox::Yes | QMessageBox::No,
+             QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::showInformation(QWidget* parent, const QString& text) {
-  QMessageBox::information(parent, QStringLiteral("Informacja"), text, QMessageBox::Ok);
+  ask(parent, QMessageBox::Information, QStringLiteral("Informacja"), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void QtMessageBoxes::showGeneralError(QWidget* parent, const QString& text) {
-  QMessageBox::critical(parent, QApplication::applicationName(), text, QMessageBox::Ok);
+  ask(parent, QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 }  // namespace platform

@@ -16,6 +16,10 @@ QString withSeparator(QString folder) {
 
 bool userMayWrite(const QString& folder) { return ::access(QFile::encodeName(folder).constData(), W_OK) == 0; }
 
+QString installedShareFolder(const QString& exeFolder) {
+  return withSeparator(QDir::cleanPath(exeFolder + QStringLiteral("../share/sieciownik")));
+}
+
 QString userDataHome() {
   const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
   if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
@@ -34,7 +38,7 @@ QString dataFolderFor(const QString& executableFolder, const QStringList& dataFi
 
   const QString userFolder = withSeparator(userDataHome() + QStringLiteral("/sieciownik"));
   QDir().mkpath(userFolder);
-  const QStringList installedFolders{exeFolder, withSeparator(QDir::cleanPath(exeFolder + QStringLiteral("../share/sieciownik")))};
+  const QStringList installedFolders{exeFolder, installedShareFolder(exeFolder)};
   for (const QString& name : dataFiles) {
     if (QFileInfo::exists(userFolder + name)) continue;  // the user's own copy wins, always
     for (const QString& installed : installedFolders) {
@@ -45,6 +49,13 @@ QString dataFolderFor(const QString& executableFolder, const QStringList& dataFi
     }
   }
   return userFolder;
+}
+
+QString installedFile(const QString& executableFolder, const QString& name) {
+  const QString exeFolder = withSeparator(executableFolder);
+  for (const QString& folder : {exeFolder, installedShareFolder(exeFolder)})
+    if (QFileInfo::exists(folder + name)) return folder + name;
+  return exeFolder + name;
 }
 
 }  // namespace platform

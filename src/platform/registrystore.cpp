@@ -106,7 +106,16 @@ void SettingsHive::fail(int code) {
     throw StoreDamagedError(QStringLiteral("Plik ustawień „%1” jest uszkodzony albo nie jest plikiem ustawień "
                                            "programu (%2). Usuń go lub przywróć z kopii zapasowej.")
                                 .arg(QDir::toNativeSeparators(filePath_), detail));
-  throw ValueError(QStringLiteral("Błąd pliku ustawień „%1”: %2").arg(QDir::toNativeSeparators(filePath_), detail));
+  const QString file = QDir::toNativeSeparators(filePath_);
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+    throw ValueError(QStringLiteral("Plik ustawień „%1” jest zajęty przez inny program lub inną kopię tego "
+                                    "programu (%2). Spróbuj ponownie za chwilę.")
+                         .arg(file, detail));
+  if (primary == SQLITE_IOERR)
+    throw ValueError(QStringLiteral("Błąd odczytu lub zapisu pliku ustawień „%1” (%2). Sprawdź dysk.").arg(file, detail));
+  if (primary == SQLITE_READONLY || primary == SQLITE_PERM)
+    throw ValueError(QStringLiteral("Brak prawa zapisu do pliku ustawień „%1” (%2).").arg(file, detail));
+  throw ValueError(QStringLiteral("Błąd pliku ustawień „%1”: %2").arg(file, detail));
 }
 
 void SettingsHive::exec(const char* sql) {
@@ -136,10 +145,13 @@ bool SettingsHive::ensureOpen() {
     db_ = nullptr;
     throw;
   } catch (const ValueError&) {
-    // An empty file we may not write: nothing is stored there yet.
     sqlite3_close(db_);
     db_ = nullptr;
-    return false;
+    // An empty file we may not write: nothing is stored there yet. Anything else (busy beyond the
+    // wait, an I/O error, a change left half done that cannot be rolled back) is the caller's to
+    // report, not an empty store.
+    if (QFileInfo(filePath_).size() == 0) return false;
+    throw;
   }
   return true;
 }

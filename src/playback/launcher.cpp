@@ -1,9 +1,9 @@
 #include "launcher.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
+#include "browser/listbox.h"
 #include "browser/stationbrowser.h"
 #include "catalogue/stationnames.h"
 #include "platform/messageboxes.h"
@@ -44,8 +44,9 @@ Launcher::Launcher(browser::StationBrowser& browser, platform::Services services
   connect(control<QPushButton>(tv, "Button4"), &QPushButton::clicked, this, &Launcher::Button4Click);
   connect(control<QPushButton>(tv, "Button6"), &QPushButton::clicked, this, &Launcher::Button6Click);
   connect(control<QPushButton>(fm, "Button14"), &QPushButton::clicked, this, &Launcher::Button14Click);
-  connect(control<QListWidget>(tv, "ListBox2"), &QListWidget::itemDoubleClicked, this, &Launcher::ListBox2DblClick);
-  connect(control<QListWidget>(fm, "ListBox4"), &QListWidget::itemDoubleClicked, this, &Launcher::ListBox4DblClick);
+  // A double-click anywhere on a station list, on an entry or beside them.
+  connect(control<browser::ListBox>(tv, "ListBox2"), &browser::ListBox::DblClick, this, &Launcher::ListBox2DblClick);
+  connect(control<browser::ListBox>(fm, "ListBox4"), &browser::ListBox::DblClick, this, &Launcher::ListBox4DblClick);
 }
 
 Launcher::~Launcher() {

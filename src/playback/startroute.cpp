@@ -1,7 +1,5 @@
 #include "startroute.h"
 
-#include <QRegularExpression>
-
 #include "catalogue/flags.h"
 
 namespace playback {
@@ -26,10 +24,13 @@ StartRoute routeRadioStart(const catalogue::RadioStation& station) {
 }
 
 QString pageAddress(const QString& field) {
-  // The fields are kept without "http://"; one that names another scheme (an "https://" page from
-  // a directory update) already is a whole address, and "http://https://..." would open nothing.
-  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-  if (scheme.match(field).hasMatch() && !field.startsWith(QLatin1String("http://"))) return field;
+  // A field that already is a whole web address (an "https://" page from a directory update, a
+  // prefix typed in capitals) opens as it is; "http://https://..." would open nothing. Any other
+  // scheme (file:, smb:, a handler's own) goes behind "http://" and so never reaches the desktop
+  // as a target of its own.
+  if (field.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+      field.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+    return field;
   return QStringLiteral("http://") + field;
 }
 

@@ -26,7 +26,7 @@ StartRoute routeTvStart(const catalogue::TvStation& station);
 StartRoute routeRadioStart(const catalogue::RadioStation& station);
 
 // The address of a station page; the catalogue keeps its fields without "http://", which goes in
-// front again unless the field names a scheme of its own.
+// front again unless the field is already an http:// or https:// address.
 QString pageAddress(const QString& field);
 
 }  // namespace playback

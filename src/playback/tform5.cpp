@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/fonts.h"
 #include "ui_tform5.h"
 
 namespace playback {
@@ -17,9 +18,7 @@ constexpr QSize kDesignedOuterSize(408, 334);
 
 TForm5::TForm5() : QWidget(nullptr), ui(new Ui::TForm5) {
   ui->setupUi(this);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(platform::describedFont(platform::Face::MsSansSerif, 11));
   // A player window left open must not keep the program running once the main window is closed.
   setAttribute(Qt::WA_QuitOnClose, false);
   connect(ui->WindowsMediaPlayer1, &MediaPlayer::StatusChange, this, &TForm5::WindowsMediaPlayer1StatusChange);

@@ -52,8 +52,9 @@ class PrivacyCtl {
   void RefreshShellRunList();
 
   // The option readers give the state a box shows; the writers store a box's new state. A store
-  // file that cannot be used throws platform::StoreDamagedError; everything else falls back to
-  // the option's default or leaves the stored value as it was.
+  // file that cannot be used throws platform::StoreDamagedError, and one that cannot be read just
+  // now (busy beyond its timeout, an I/O error) platform::ValueError; a value of another type falls
+  // back to the option's default, and a write without rights leaves the stored value as it was.
   bool GetAutoSuggest();
   bool GetFormSuggest();
   bool GetFormSuggestPasswords();
@@ -72,6 +73,7 @@ class PrivacyCtl {
  private:
   bool readYesNo(const QString& key, const QString& name);
   bool readInteger(const QString& key, const QString& name, bool fallback, const std::function<bool(qint32)>& shows);
+  bool replaceValue(const QString& key, const QString& name, const std::function<void()>& write);
   void writeYesNo(const QString& key, const QString& name, bool checked);
   // Replaces the value by the integer, or only deletes it when there is none, in one transaction.
   bool replaceInteger(const QString& key, const QString& name, std::optional<qint32> value);

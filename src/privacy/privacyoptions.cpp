@@ -35,34 +35,36 @@ bool PrivacyCtl::readInteger(const QString& key, const QString& name, bool fallb
 }
 
 // The old value is deleted and the new one written together: a write that fails leaves the old
-// value, never no value at all.
-void PrivacyCtl::writeYesNo(const QString& key, const QString& name, bool checked) {
-  KeyGuard guard(registry_);
-  if (!registry_.OpenKey(key, true)) return;
-  try {
-    registry_.Transaction([&] {
-      registry_.DeleteValue(name);
-      registry_.WriteString(name, YesNoText[checked]);
-    });
-  } catch (const platform::ValueError&) {
-    // Nothing changed; the box keeps the state the user gave it.
-  }
-}
-
-bool PrivacyCtl::replaceInteger(const QString& key, const QString& name, std::optional<qint32> value) {
+// value, never no value at all. True when the change was stored.
+bool PrivacyCtl::replaceValue(const QString& key, const QString& name, const std::function<void()>& write) {
   KeyGuard guard(registry_);
   if (!registry_.OpenKey(key, true)) return false;
   try {
     registry_.Transaction([&] {
-      registry_.DeleteValue(name);
-      if (value) registry_.WriteInteger(name, *value);
+      // A value that is there and cannot be deleted means nothing can be stored.
+      const bool present = registry_.ValueExists(name);
+      if (!registry_.DeleteValue(name) && present)
+        throw platform::ValueError(QStringLiteral("Nie można usunąć wartości „%1”.").arg(name));
+      write();
     });
   } catch (const platform::ValueError&) {
-    // Nothing changed; the box keeps the state the user gave it.
+    // Nothing changed (no rights, disk full); the box keeps the state the user gave it.
+    return false;
   }
   return true;
 }
 
+void PrivacyCtl::writeYesNo(const QString& key, const QString& name, bool checked) {
+  replaceValue(key, name, [&] { registry_.WriteString(name, YesNoText[checked]); });
+}
+
+bool PrivacyCtl::replaceInteger(const QString& key, const QString& name, std::optional<qint32> value) {
+  return replaceValue(key, name, [&] {
+    if (value) registry_.WriteInteger(name, *value);
+  });
+}
+
+// The desktop hears of a policy only when it changed: a store without rights changes nothing.
 void PrivacyCtl::writePolicy(const QString& name, std::optional<qint32> value) {
   if (replaceInteger(kPolicies, name, value)) policyNotice_();
 }

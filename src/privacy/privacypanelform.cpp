@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 
+#include "platform/fitcaptions.h"
 #include "platform/messageboxes.h"
 #include "platform/registrystore.h"
 #include "privacy/privacyctl.h"
@@ -44,6 +45,7 @@ PrivacyPanelForm::PrivacyPanelForm(QWidget* host, platform::Services services, Q
                                    PrivacyCtl& privacy)
     : QWidget(host), ui(new Ui::PrivacyPanelForm), services_(services), mainWindow_(mainWindow), privacy_(privacy) {
   ui->setupUi(this);
+  platform::growCaptionsIntoFreeSpace(this);
   internetSteps_ = {
       {ui->CheckBox1, QStringLiteral("Kasowanie historii..."), &PrivacyCtl::ClearBrowserHistory},
       {ui->CheckBox2, QStringLiteral("Kasowanie pamięci podręcznej..."), &PrivacyCtl::ClearUrlCache},
@@ -68,11 +70,19 @@ void PrivacyPanelForm::CreateBusyNote() {
 void PrivacyPanelForm::ReadOptions() {
   QString problem;
   const auto read = [&](QCheckBox* box, bool (PrivacyCtl::*reader)(), bool fallback) {
+    // After the first failure the rest show their defaults too: a busy store would make each of
+    // them wait again, and one message says it all.
+    if (!problem.isEmpty()) {
+      box->setChecked(fallback);
+      return;
+    }
     try {
       box->setChecked((privacy_.*reader)());
-    } catch (const platform::StoreDamagedError& error) {
+    } catch (const platform::SettingsError& error) {
       box->setChecked(fallback);
-      problem = error.message();
+      problem = QStringLiteral("Nie można odczytać ustawień prywatności; pola opcji pokazują ustawienia "
+                               "domyślne.\n\n") +
+                error.message();
     }
   };
   // The fallbacks are the states an absent setting shows.
@@ -123,7 +133,7 @@ void PrivacyPanelForm::Button2Click() { runSteps(ui->Button2, &PrivacyPanelForm:
 void PrivacyPanelForm::writeOption(QCheckBox* box, void (PrivacyCtl::*writer)(bool)) {
   try {
     (privacy_.*writer)(box->isChecked());
-  } catch (const platform::StoreDamagedError& error) {
+  } catch (const platform::SettingsError& error) {
     services_.boxes.showGeneralError(mainWindow_, error.message());
   }
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/anchors.h"
+#include "platform/fitcaptions.h"
 #include "platform/shell.h"
 #include "search/searchaddress.h"
 #include "ui_searchpanelform.h"
@@ -17,6 +18,7 @@ constexpr int kSearchCategory = 2;  // "Wyszukiwarka" in the category list
 SearchPanelForm::SearchPanelForm(QWidget* host, platform::Services services, QWidget* /*mainWindow*/)
     : QWidget(host), ui(new Ui::SearchPanelForm), services_(services) {
   ui->setupUi(this);
+  platform::growCaptionsIntoFreeSpace(this);
   ui->Label3->adjustSize();
   ui->Label4->adjustSize();
 

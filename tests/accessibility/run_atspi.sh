@@ -6,8 +6,11 @@ bin_dir=$1
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$bin_dir/sieciownik" "$bin_dir/TV.FEED" "$bin_dir/RADIO.FEED" "$bin_dir/help.html" "$work/"
-mkdir -p "$work/home" "$work/runtime"
+cp "$bin_dir/sieciownik" "$bin_dir/sieciownik-banner.so" "$bin_dir/TV.FEED" "$bin_dir/RADIO.FEED" "$bin_dir/help.html" "$work/"
+mkdir -p "$work/home" "$work/runtime" "$work/bin"
+# Stand in for the desktop's opener and the external player: this test opens nothing outside.
+for program in xdg-open realplay; do printf '#!/bin/sh\nexit 0\n' >"$work/bin/$program"; chmod +x "$work/bin/$program"; done
+export PATH="$work/bin:$PATH"
 chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config" \
   XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work"

@@ -78,6 +78,19 @@ def item_of(lst, text):
     return None
 
 
+GROUP_ROLES = ("panel", "grouping", "filler")
+
+
+def group_named(name):
+    return (find_all(app, lambda n: n.getRoleName() in GROUP_ROLES and n.name == name and showing(n)) or [None])[0]
+
+
+def place_names(group):
+    """The names of the labels inside a group box, in the form's order: the place numbers, then
+    the places themselves."""
+    return [n.name for n in find_all(group, lambda n: n.getRoleName() == "label")]
+
+
 def text_of(node):
     t = node.queryText()
     return t.getText(0, t.characterCount)
@@ -115,10 +128,35 @@ try:
     start = (find_all(app, named("push button", "START")) or [None])[0]
     check(start is not None and start.getState().contains(pyatspi.STATE_ENABLED), "START is enabled")
 
+    # Each group box is announced by its own caption, an empty place by nothing.
+    check(group_named("Wybierz kraj oraz program:") is not None, "the radio panel's group reads its own caption")
+    recent = group_named("Ostatnio słuchane")
+    check(recent is not None, "the recent-stations group reads 'Ostatnio słuchane'")
+    if recent is not None:
+        names = place_names(recent)
+        check(names == ["1.", "2.", "3.", "", "", ""], "the empty places read as nothing: %r" % names)
+
+    click(item_of(categories, "Telewizja"))
+    check(wait_for(lambda: group_named("Ostatnio oglądane")), "the TV recent-stations group reads 'Ostatnio oglądane'")
+    check(group_named("Wybierz kraj oraz program:") is not None, "the TV panel's group reads its own caption")
+
+    click(item_of(categories, "Prywatność"))
+    for caption in ("Internet - działania", "System - działania", "Internet - opcje", "System - opcje"):
+        check(wait_for(lambda: group_named(caption)), "the privacy group %r reads its own caption" % caption)
+
     click(item_of(categories, "Wyszukiwarka"))
     check(wait_for(lambda: "Wyszukiwarka" in header()), "selecting 'Wyszukiwarka' shows the search panel")
     query = wait_for(lambda: (find_all(app, lambda n: n.getRoleName() == "text" and n.name == "Wpisz nazwę poszukiwanej treści:" and showing(n)) or [None])[0])
     check(query is not None and query.getState().contains(pyatspi.STATE_FOCUSED), "the query field has the focus")
+
+    # After a START the first place names the station, the others still nothing.
+    click(item_of(categories, "Radio"))
+    start = wait_for(lambda: (find_all(app, named("push button", "START")) or [None])[0])
+    check(start is not None, "back on the radio panel, START is there")
+    if start is not None and recent is not None:
+        start.queryAction().doAction(0)
+        check(wait_for(lambda: place_names(recent) == ["1.", "2.", "3.", first.name, "", ""]),
+              "after START the first place names the station: %r" % place_names(recent))
 finally:
     process.terminate()
     process.wait(10)

@@ -6,12 +6,14 @@
 #include <QWebEngineView>
 #include <unistd.h>
 
-#include "app/bannerbrowser.h"
+#include "app/bannerloader.h"
+#include "support/fakes.h"
 #include "support/pageserver.h"
 #include "support/sandbox.h"
 #include "privacy/treebuilder.h"
 
-// The privacy cleaner reaches the banner's web engine only through the engine's own calls.
+// The privacy cleaner reaches the banner's web engine only through the engine's own calls, which
+// the banner module offers once it has started the engine.
 class BannerBrowserTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
@@ -23,19 +25,20 @@ class BannerBrowserTest : public QObject {
     auto* strip = new QWidget(&window);
     window.resize(600, 100);
     window.show();
-    const privacy::PrivacyCtl::EmbeddedBrowser cleaning = app::bannerBrowserCleaning(&window);
+    testsupport::FakeShell shell;
+    app::BannerLoader banner(app::bannerModuleFile(QStringLiteral(SIECIOWNIK_BIN_DIR)), shell);
     // No engine yet: the cleaner is told so and deletes the engine's files itself.
-    QVERIFY(!cleaning.clearHistory());
-    QVERIFY(!cleaning.clearCache());
+    QVERIFY(!banner.clearHistory(&window));
+    QVERIFY(!banner.clearCache(&window));
 
-    app::navigateBannerBrowser(strip, QUrl(server.url("page.html?1")));
+    banner.navigate(strip, QUrl(server.url("page.html?1")));
     auto* view = strip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
     QVERIFY(view != nullptr);
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
     // A page that is still loading is replaced, not kept in the history: wait for it.
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 30000);
     QVERIFY(loaded.last().at(0).toBool());
-    app::navigateBannerBrowser(strip, QUrl(server.url("page.html?2")));
+    banner.navigate(strip, QUrl(server.url("page.html?2")));
     QTRY_VERIFY_WITH_TIMEOUT(view->history()->canGoBack(), 30000);
 
     const QString cache = window.findChild<QWebEngineProfile*>()->cachePath();
@@ -43,12 +46,12 @@ class BannerBrowserTest : public QObject {
     QVERIFY(!cachedPages().isEmpty());
 
     // Right after a load, while the page's icon may still be on its way.
-    QVERIFY(cleaning.clearHistory());
+    QVERIFY(banner.clearHistory(&window));
     QVERIFY(!view->history()->canGoBack());
-    QVERIFY(cleaning.clearCache());
+    QVERIFY(banner.clearCache(&window));
     QTRY_VERIFY_WITH_TIMEOUT(cachedPages().isEmpty(), 15000);
     // The engine keeps working after it was cleared.
-    app::navigateBannerBrowser(strip, QUrl(server.url("page.html?3")));
+    banner.navigate(strip, QUrl(server.url("page.html?3")));
     QTRY_VERIFY_WITH_TIMEOUT(server.served("page.html?3"), 30000);
   }
 };

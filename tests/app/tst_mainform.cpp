@@ -3,10 +3,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QLabel>
+#include <QScreen>
 
 #include "app/bannerschedule.h"
 #include "app/producer.h"
 #include "app/tmainform.h"
+#include "catalogue/feedfile.h"
 #include "privacy/privacyctl.h"
 #include "support/fakes.h"
 #include "support/sandbox.h"
@@ -25,7 +27,8 @@ struct Harness {
   QList<QUrl> bannerLoads;
   std::unique_ptr<app::TMainForm> form;
 
-  explicit Harness(bool withQuery = true) : haveQuery(withQuery) {
+  explicit Harness(bool withQuery = true, bool withStations = false) : haveQuery(withQuery) {
+    if (withStations) writeCatalogues();
     app::MainFormEnvironment environment{
         {shell, boxes},
         [this]() -> platform::ConnectedQuery {
@@ -34,8 +37,44 @@ struct Harness {
         },
         [this](QWidget*, const QUrl& page) { bannerLoads << page; },
         sandbox.path() + QLatin1Char('/'),
-        privacyModule};
+        privacyModule,
+        sandbox.filePath(QStringLiteral("installed/help.html"))};
     form = std::make_unique<app::TMainForm>(environment);
+  }
+  // One station in each catalogue with every address, so that every station button is enabled.
+  void writeCatalogues() {
+    catalogue::TvStation tv;
+    tv.Name = QStringLiteral("TVP Info");
+    tv.RegionId = 48;
+    tv.Www = QStringLiteral("www.tvp.info");
+    tv.ScheduleWww = QStringLiteral("www.tvp.info/program");
+    tv.StreamUrl = QStringLiteral("mms://tvp/info");
+    tv.PlayerKind = 2;
+    tv.Live = true;
+    QVERIFY(catalogue::saveTvFeed(sandbox.filePath(catalogue::kTvFeedName), {tv}).ok);
+    catalogue::RadioStation radio;
+    radio.Name = QStringLiteral("Trójka");
+    radio.RegionId = 48;
+    radio.Www = QStringLiteral("www.polskieradio.pl");
+    radio.StreamUrl = QStringLiteral("http://radio/trojka");
+    radio.PlayerKind = 1;
+    QVERIFY(catalogue::saveRadioFeed(sandbox.filePath(catalogue::kRadioFeedName), {radio}).ok);
+  }
+  void chooseFirstStation(const char* regions, const char* stations) {
+    find<QListWidget>(regions)->setCurrentRow(1);
+    find<QListWidget>(stations)->setCurrentRow(0);
+  }
+  // Presses Tab from the focused control until the focus comes back to where it started.
+  QStringList tabChain() {
+    QStringList names;
+    for (int presses = 0; presses < 60; ++presses) {
+      QWidget* focus = QApplication::focusWidget();
+      if (focus == nullptr) return names << QStringLiteral("<no focus>");
+      if (!names.isEmpty() && focus->objectName() == names.first()) return names;
+      names << focus->objectName();
+      QTest::keyClick(focus, Qt::Key_Tab);
+    }
+    return names << QStringLiteral("<no way back>");
   }
   template <class T>
   T* find(const char* name) {
@@ -121,6 +160,71 @@ class MainFormTest : public QObject {
     QVERIFY(h.form->width() >= 692 && h.form->height() >= 556);
   }
 
+  void windowOpensAtTheScreenCentre() {
+    Harness h;
+    h.showAndPaint();
+    const QRect screen = h.form->screen()->geometry();
+    const QRect frame = h.form->frameGeometry();
+    // Placed before its frame was known, by the outer size it was laid out with (700 x 590).
+    QVERIFY2(qAbs(frame.center().x() - screen.center().x()) <= qAbs(700 - frame.width()) / 2 + 1,
+             qPrintable(QStringLiteral("%1 in %2").arg(frame.center().x()).arg(screen.width())));
+    QVERIFY2(qAbs(frame.center().y() - screen.center().y()) <= qAbs(590 - frame.height()) / 2 + 1,
+             qPrintable(QStringLiteral("%1 in %2").arg(frame.center().y()).arg(screen.height())));
+  }
+
+  // The whole chain, by pressing Tab: the category list, the shown panel's controls in their own
+  // order, the bottom bar, and round again.
+  void tabGoesThroughTheShownPanelThenTheBottomBar_data() {
+    QTest::addColumn<int>("category");
+    QTest::addColumn<QStringList>("chain");
+    const QStringList bottom{"HelpButton", "UpdateButton", "CloseButton"};
+    QTest::newRow("Telewizja") << 0
+                               << QStringList{"CategorySelect", "ListBox1", "ListBox2", "Button7", "Button8", "Button9",
+                                              "Button10", "Edit3", "Edit4", "Edit5", "Button4", "Button6", "BitBtn1"} +
+                                      bottom;
+    QTest::newRow("Radio") << 1
+                           << QStringList{"CategorySelect", "ListBox3", "ListBox4", "Button5", "Button11", "Button12",
+                                          "Button13", "Edit6", "Edit7", "Edit8", "Button14", "BitBtn2"} +
+                                  bottom;
+    // Entering the category list on "Wyszukiwarka" moves on to the query at once.
+    QTest::newRow("Wyszukiwarka") << 2
+                                  << QStringList{"Edit1", "Button3", "RadioButton1", "CheckBox8"} + bottom;
+    QTest::newRow("Prywatność") << 3
+                                << QStringList{"CategorySelect", "CheckBox1", "CheckBox2", "CheckBox3", "Button1",
+                                               "CheckBox4", "CheckBox5", "CheckBox6", "CheckBox7", "Button2",
+                                               "CheckBox9", "CheckBox10", "CheckBox12", "CheckBox11", "CheckBox13",
+                                               "CheckBox14", "CheckBox15"} +
+                                       bottom;
+  }
+  void tabGoesThroughTheShownPanelThenTheBottomBar() {
+    QFETCH(int, category);
+    QFETCH(QStringList, chain);
+    Harness h(true, true);
+    h.showAndPaint();
+    h.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    h.chooseFirstStation("ListBox1", "ListBox2");
+    h.chooseFirstStation("ListBox3", "ListBox4");
+    QVERIFY(h.find<QPushButton>("Button6")->isEnabled());
+    auto* categories = h.find<QListWidget>("CategorySelect");
+    categories->setCurrentRow(category);
+    categories->setFocus(Qt::TabFocusReason);
+    QCOMPARE(h.tabChain(), chain);
+  }
+
+  void bannerWaitsForTheFirstPaint() {
+    Harness h;
+    h.online = true;
+    QTest::qWait(3 * app::kBannerFirstTickMs);
+    QVERIFY(h.bannerLoads.isEmpty());
+    QVERIFY(!h.form->bannerTimer().isActive());
+    QSignalSpy painted(h.form.get(), &app::TMainForm::firstPainted);
+    h.showAndPaint();
+    QCOMPARE(painted.size(), 1);
+    QTRY_COMPARE(h.bannerLoads.size(), 1);
+    QCOMPARE(h.bannerLoads[0].scheme(), QStringLiteral("https"));
+  }
+
   void bannerWaitsForTheConnection() {
     Harness h;
     QTimer& timer = h.form->bannerTimer();
@@ -139,6 +243,9 @@ class MainFormTest : public QObject {
     h.form->BannerTimerTimer();
     QCOMPARE(timer.interval(), 3000);
     QCOMPARE(h.bannerLoads.size(), 2);
+    // It runs from the first paint on and keeps running.
+    QVERIFY(!timer.isActive());
+    h.showAndPaint();
     QVERIFY(timer.isActive());
   }
 
@@ -156,12 +263,31 @@ class MainFormTest : public QObject {
     h.find<QPushButton>("HelpButton")->click();
     h.form->Label30Click();
     QCOMPARE(int(h.shell.calls.size()), 2);
-    QCOMPARE(h.shell.calls[0].target, h.sandbox.path() + QStringLiteral("/help.html"));
+    // The installed help page, not a copy beside the catalogues.
+    QCOMPARE(h.shell.calls[0].target, h.sandbox.filePath(QStringLiteral("installed/help.html")));
     QVERIFY(h.shell.calls[0].parameters.isEmpty());
     QCOMPARE(h.shell.calls[0].show, platform::ShowState::Normal);
     QCOMPARE(h.shell.calls[1].target, app::kProducerHomePage);
     QCOMPARE(h.shell.calls[1].show, platform::ShowState::Maximised);
     QVERIFY(h.boxes.shown.empty());
+  }
+
+  void producerLinkOpensOnALeftClickReleasedInside() {
+    Harness h;
+    h.showAndPaint();
+    auto* link = h.find<QLabel>("Label30");
+    const QPoint inside = link->rect().center();
+    QTest::mouseClick(link, Qt::RightButton, {}, inside);
+    QTest::mouseClick(link, Qt::MiddleButton, {}, inside);
+    QTest::mousePress(link, Qt::LeftButton, {}, inside);
+    QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 20, inside.y()));
+    QTest::mousePress(link, Qt::RightButton, {}, inside);
+    QTest::mouseRelease(link, Qt::LeftButton, {}, inside);
+    QVERIFY(h.shell.calls.empty());
+    QTest::mouseClick(link, Qt::LeftButton, {}, inside);
+    QCOMPARE(int(h.shell.calls.size()), 1);
+    QCOMPARE(h.shell.calls[0].target, app::kProducerHomePage);
+    QVERIFY(app::kProducerHomePage.startsWith(QStringLiteral("https://")));
   }
 
   void escapeCloses() {

@@ -293,6 +293,40 @@ class BrowserEditorsTest : public QObject {
     QCOMPARE(h.browser->tvStations(), (catalogue::TvStations{tv("Alfa", 48)}));
     QCOMPARE(h.tvFile(), h.browser->tvStations());
   }
+
+  // Enter goes to the focused button: on "Anuluj" the station the user meant to drop is not filed.
+  // With the focus in a field it is OK's, the default button.
+  void enterPressesTheFocusedButton_data() {
+    QTest::addColumn<bool>("tvDialog");
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("filed");
+    QTest::newRow("TV, Anuluj") << true << "Button2" << false;
+    QTest::newRow("TV, a field") << true << "Edit4" << true;
+    QTest::newRow("radio, Anuluj") << false << "Button2" << false;
+    QTest::newRow("radio, a field") << false << "Edit4" << true;
+  }
+  void enterPressesTheFocusedButton() {
+    QFETCH(bool, tvDialog);
+    QFETCH(QString, focus);
+    QFETCH(bool, filed);
+    Harness h({tv("Alfa", 48)}, {radio("Alfa", 48)});
+    h.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.main));
+    bool closedByEnter = false;
+    whenDialogOpens([&](QDialog* d) {
+      setText(d, "Edit1", "Nowa");
+      setText(d, "Edit4", "mms://nowa");
+      QWidget* target = d->findChild<QWidget*>(focus);
+      target->setFocus();
+      QTest::keyClick(target, Qt::Key_Return);
+      closedByEnter = !d->isVisible();
+    });
+    (tvDialog ? h.button("Button7") : h.fmControl<QPushButton>("Button5"))->click();
+    QVERIFY(closedByEnter);
+    const std::size_t count = tvDialog ? h.browser->tvStations().size() : h.browser->radioStations().size();
+    QCOMPARE(count, filed ? std::size_t{2} : std::size_t{1});
+    QVERIFY(h.boxes.shown.empty());
+  }
 };
 
 QTEST_MAIN(BrowserEditorsTest)

@@ -276,6 +276,29 @@ class BrowserPanelsTest : public QObject {
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
   }
 
+  // What the user chose stays chosen: neither Ctrl with a click or with Space, nor a click beside
+  // the entries, leaves a list without its selection.
+  void theUserCannotEmptyAListsSelection() {
+    Harness h({tv("Alfa", 48), tv("Beta", 48)});
+    h.main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.main));
+    for (QListWidget* list : {h.regions(), h.stations()}) {
+      const QString wanted = list == h.regions() ? QStringLiteral("Polska") : QStringLiteral("Alfa");
+      const QRect entry = list->visualItemRect(list->findItems(wanted, Qt::MatchExactly).first());
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+      QCOMPARE(Harness::selectedText(list), wanted);
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, entry.center());
+      QCOMPARE(Harness::selectedText(list), wanted);
+      list->setFocus();
+      QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+      QCOMPARE(Harness::selectedText(list), wanted);
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 3));
+      QCOMPARE(Harness::selectedText(list), wanted);
+    }
+    QCOMPARE(h.browser->SelectedTv(), 0);
+    QCOMPARE(h.details()[0], QStringLiteral("Alfa"));
+  }
+
   void enterPressesStartFromTheList() {
     Harness h({tv("Alfa", 48)});
     h.main.show();

@@ -1,15 +1,35 @@
 #include <QtTest>
 
+#include <QAccessible>
+#include <QLabel>
+#include <QMessageBox>
+
+#include <csignal>
+#include <stdexcept>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include "platform/anchors.h"
 #include "platform/codepage.h"
+#include "platform/messageboxes.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
 #include "support/sandbox.h"
 
 using platform::CodePage;
+
+namespace {
+
+QList<qint64> readPids(const QString& path) {
+  QFile file(path);
+  QList<qint64> pids;
+  if (!file.open(QIODevice::ReadOnly)) return pids;
+  for (const QByteArray& line : file.readAll().split('\n'))
+    if (!line.trimmed().isEmpty()) pids << line.trimmed().toLongLong();
+  return pids;
+}
+
+}  // namespace
 
 class PlatformTest : public QObject {
   Q_OBJECT
@@ -72,12 +92,94 @@ class PlatformTest : public QObject {
     QCOMPARE(command.arguments, arguments);
   }
 
-  void shellOpenReturnsAtOnceForAMissingProgram() {
+  // The opened program runs on its own: one that takes its time (a browser starting, a player
+  // connecting) never holds the caller, for a program name or a web address alike.
+  void shellOpenNeverWaitsForWhatItStarts() {
+    testsupport::Sandbox sandbox;
+    const QString bin = sandbox.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString pids = sandbox.filePath(QStringLiteral("pids"));
+    // Stands in for both "realplay" and "xdg-open": notes that it ran, then sleeps.
+    for (const char* name : {"realplay", "xdg-open"}) {
+      QFile script(bin + QLatin1Char('/') + QLatin1String(name));
+      QVERIFY(script.open(QIODevice::WriteOnly));
+      script.write("#!/bin/sh\necho $$ >> '" + QFile::encodeName(pids) + "'\nexec sleep 30\n");
+      script.close();
+      QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", oldPath); });
+
+    platform::DesktopShell shell;
+    QElapsedTimer timer;
+    timer.start();
+    shell.ShellOpen(QStringLiteral("realplay"), QStringLiteral("rtsp://x.pl/a"));
+    shell.ShellOpen(QStringLiteral("http://www.tvp.pl/"));
+    shell.ShellOpen(QStringLiteral("realplay"), QStringLiteral("rtsp://x.pl/b"));
+    const qint64 elapsed = timer.elapsed();
+    // All three run at once, each still sleeping when the calls have long returned.
+    QTRY_COMPARE(readPids(pids).size(), 3);
+    QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
+    for (qint64 pid : readPids(pids)) QVERIFY(::kill(pid_t(pid), SIGTERM) == 0);
+  }
+
+  void shellOpenReturnsForAMissingProgram() {
     platform::DesktopShell shell;
     QElapsedTimer timer;
     timer.start();
     shell.ShellOpen(QStringLiteral("no-such-program-sieciownik"), QStringLiteral("x"));
     QVERIFY(timer.elapsed() < 5000);
+  }
+
+  // A sandbox that cannot make its folder stops the test and moves no variable.
+  void sandboxFailsLoudly_data() {
+    QTest::addColumn<QByteArray>("tmpdir");
+    QTest::newRow("no such folder") << QByteArray("/dev/null/no-folder-here");
+    QTest::newRow("a folder nobody may write") << QByteArray("/proc");
+  }
+  void sandboxFailsLoudly() {
+    QFETCH(QByteArray, tmpdir);
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray root = qgetenv("SIECIOWNIK_MACHINE_ROOT");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmpdir);
+    const auto restore = qScopeGuard([&] {
+      if (tmp.isNull()) qunsetenv("TMPDIR");
+      else qputenv("TMPDIR", tmp);
+    });
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, testsupport::Sandbox());
+    QCOMPARE(qgetenv("HOME"), home);
+    QCOMPARE(qgetenv("TMPDIR"), tmpdir);
+    QCOMPARE(qgetenv("SIECIOWNIK_MACHINE_ROOT"), root);
+  }
+
+  // Names and server answers in the boxes read exactly as written, markup characters included.
+  void messageBoxesShowTheirTextAsWritten() {
+    const QString text = QStringLiteral("Czy na pewno chcesz usunąć stację \"<b>X</b> &amp; Y\"?");
+    QStringList seen;
+    const auto answerNextBox = [&] {
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        // What the label shows, as the accessibility layer reads it off the label.
+        seen << box->windowTitle() + QLatin1Char('|') +
+                    QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+        box->accept();
+      });
+    };
+    platform::QtMessageBoxes boxes;
+    answerNextBox();
+    boxes.showError(nullptr, text);
+    answerNextBox();
+    boxes.askQuestion(nullptr, text);
+    answerNextBox();
+    boxes.showInformation(nullptr, text);
+    answerNextBox();
+    boxes.showGeneralError(nullptr, text);
+    QCOMPARE(seen, (QStringList{"Błąd|" + text, "Pytanie|" + text, "Informacja|" + text,
+                                QCoreApplication::applicationName() + "|" + text}));
   }
 
   void dataFolderIsTheProgramsWhenWritable();
@@ -111,6 +213,15 @@ void PlatformTest::dataFolderIsTheProgramsWhenWritable() {
   const QString exe = sandbox.filePath(QStringLiteral("bin"));
   QDir().mkpath(exe);
   QCOMPARE(platform::dataFolderFor(exe, {QStringLiteral("TV.FEED")}), exe + QLatin1Char('/'));
+  // A build keeps its help page beside the program; nothing there names the same path all the same.
+  QCOMPARE(platform::installedFile(exe, QStringLiteral("help.html")), exe + QStringLiteral("/help.html"));
+  QFile help(exe + QStringLiteral("/help.html"));
+  QVERIFY(help.open(QIODevice::WriteOnly));
+  help.close();
+  QDir().mkpath(sandbox.filePath(QStringLiteral("share/sieciownik")));
+  QFile shared(sandbox.filePath(QStringLiteral("share/sieciownik/help.html")));
+  QVERIFY(shared.open(QIODevice::WriteOnly));
+  QCOMPARE(platform::installedFile(exe, QStringLiteral("help.html")), exe + QStringLiteral("/help.html"));
   QVERIFY(!QFileInfo::exists(sandbox.home() + QStringLiteral("/.local/share/sieciownik")));
 }
 
@@ -134,14 +245,18 @@ void PlatformTest::installedProgramUsesTheUsersDataFolder() {
   QVERIFY(::mount(nullptr, QFile::encodeName(prefix).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0);
 
   const QString userFolder = sandbox.home() + QStringLiteral("/.local/share/sieciownik/");
-  const QStringList files{QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED"), QStringLiteral("help.html")};
+  const QStringList files{QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")};
   QCOMPARE(platform::dataFolderFor(prefix + QStringLiteral("/bin"), files), userFolder);
   auto read = [](const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
   };
   QCOMPARE(read(userFolder + QStringLiteral("TV.FEED")), QByteArray("installed tv"));
-  QCOMPARE(read(userFolder + QStringLiteral("help.html")), QByteArray("installed help"));
+  // The help page is the program's own: read where it was installed, even with an old copy (from
+  // an earlier version) in the user's folder.
+  write(userFolder + QStringLiteral("help.html"), "old help");
+  QCOMPARE(platform::installedFile(prefix + QStringLiteral("/bin"), QStringLiteral("help.html")),
+           prefix + QStringLiteral("/share/sieciownik/help.html"));
   QVERIFY(!QFileInfo::exists(userFolder + QStringLiteral("RADIO.FEED")));  // nothing installed, nothing made up
   QVERIFY(QFileInfo(userFolder + QStringLiteral("TV.FEED")).isWritable());
 

@@ -92,10 +92,18 @@ class PlaybackLogicTest : public QObject {
     QTest::addColumn<QString>("address");
     QTest::newRow("plain host") << "www.tvp.pl" << "http://www.tvp.pl";
     QTest::newRow("path") << "www.tvp.pl/program-tv" << "http://www.tvp.pl/program-tv";
-    QTest::newRow("a second http:// stays, as stored") << "http://x.pl" << "http://http://x.pl";
-    QTest::newRow("capitals are not the prefix") << "HTTP://x.pl" << "HTTP://x.pl";
+    QTest::newRow("a field that is an address already") << "http://x.pl" << "http://x.pl";
+    QTest::newRow("the prefix in capitals") << "HTTP://x.pl" << "HTTP://x.pl";
     QTest::newRow("https page") << "https://www.rmf.fm/" << "https://www.rmf.fm/";
+    QTest::newRow("https in mixed case") << "HttpS://www.rmf.fm/" << "HttpS://www.rmf.fm/";
     QTest::newRow("host with a port") << "radio.pl:8000/info" << "http://radio.pl:8000/info";
+    // Never a target of its own for the desktop: a local file, a share, a handler's scheme.
+    QTest::newRow("file") << "file:///etc/passwd" << "http://file:///etc/passwd";
+    QTest::newRow("share") << "smb://serwer/dysk" << "http://smb://serwer/dysk";
+    QTest::newRow("handler") << "steam://run/1" << "http://steam://run/1";
+    QTest::newRow("script") << "javascript:alert(1)" << "http://javascript:alert(1)";
+    QTest::newRow("ftp") << "ftp://x.pl" << "http://ftp://x.pl";
+    QTest::newRow("https without its slashes") << "https:x.pl" << "http://https:x.pl";
   }
   void pageAddresses() {
     QFETCH(QString, field);
@@ -180,6 +188,42 @@ class PlaybackLogicTest : public QObject {
     h.choose(false, "RMF");
     doubleClickCurrent(radioList);
     QCOMPARE(shellCalls(shell).last(), QStringLiteral("realplay|http://rmf.fm/stream"));
+  }
+
+  // Beside the entries as on them: the selected station starts while START may start it.
+  void doubleClickAnywhereOnTheStationList() {
+    FakeShell shell;
+    LauncherHarness h(shell, {tv("Bez adresów", 1, ""), tv("TVP Info", 1, "rtsp://tvp.pl/info")}, {});
+    h.show(true);
+    QListWidget* list = h.tvControl<QListWidget>("ListBox2");
+    const QPoint beside(5, list->viewport()->height() - 3);
+    QVERIFY(list->indexAt(beside) == QModelIndex());
+    h.choose(true, "Bez adresów");
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, beside);
+    QVERIFY(shell.calls.empty());
+    h.choose(true, "TVP Info");
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, beside);
+    QCOMPARE(shellCalls(shell), QStringList{"realplay|rtsp://tvp.pl/info"});
+    QTest::mouseDClick(list->viewport(), Qt::RightButton, {}, beside);
+    QCOMPARE(shell.calls.size(), std::size_t{1});
+    QCOMPARE(h.tvRecent(), (QStringList{"TVP Info", "", ""}));
+  }
+
+  // A station's name is shown as it is written, never read as markup.
+  void recentPlacesShowNamesAsWritten() {
+    FakeShell shell;
+    LauncherHarness h(shell, {tv("<b>X</b>", 1, "rtsp://a"), tv("A &amp; B", 1, "rtsp://b")}, {});
+    h.show(true);
+    h.choose(true, "<b>X</b>");
+    h.tvControl<QPushButton>("BitBtn1")->click();
+    h.choose(true, "A &amp; B");
+    h.tvControl<QPushButton>("BitBtn1")->click();
+    QCOMPARE(h.tvRecent(), (QStringList{"A &amp; B", "<b>X</b>", ""}));
+    for (const char* name : {"Label9", "Label10"}) {
+      auto* label = h.tvControl<QLabel>(name);
+      // Read as markup, the text would need less room than its own characters.
+      QVERIFY2(label->sizeHint().width() >= label->fontMetrics().horizontalAdvance(label->text()), name);
+    }
   }
 
   // With the region list's selection gone the buttons may still be enabled; nothing is read then.

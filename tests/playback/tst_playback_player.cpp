@@ -64,7 +64,6 @@ class PlayerWindowTest : public QObject {
  private Q_SLOTS:
   void initTestCase() {
     sandbox_ = std::make_unique<testsupport::Sandbox>();
-    QVERIFY(sandbox_->isValid());
     // No sound card here: ALSA's null device plays in real time and discards the sound.
     const QString alsa = sandbox_->filePath(QStringLiteral("asound.conf"));
     QFile config(alsa);

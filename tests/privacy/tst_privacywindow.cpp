@@ -41,7 +41,7 @@ class PrivacyWindowTest : public QObject {
     int notices = 0;
     privacy::PrivacyCtl privacyModule([&] { ++notices; });
     app::TMainForm form(app::MainFormEnvironment{
-        {shell, boxes}, {}, [](QWidget*, const QUrl&) {}, sandbox.path() + QLatin1Char('/'), privacyModule});
+        {shell, boxes}, {}, [](QWidget*, const QUrl&) {}, sandbox.path() + QLatin1Char('/'), privacyModule, QString()});
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.findChild<QListWidget*>(QStringLiteral("CategorySelect"))->setCurrentRow(3);

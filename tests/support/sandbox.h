@@ -9,7 +9,8 @@ namespace testsupport {
 
 // A fresh folder that stands in for the user's home, the XDG folders, the temporary folder and the
 // machine root, so that nothing a test does can reach this machine's real files. The variables are
-// restored when the sandbox goes.
+// restored when the sandbox goes. Throws std::runtime_error, leaving every variable as it was, when
+// the folder cannot be made.
 class Sandbox {
  public:
   Sandbox();
@@ -17,7 +18,6 @@ class Sandbox {
   Sandbox(const Sandbox&) = delete;
   Sandbox& operator=(const Sandbox&) = delete;
 
-  bool isValid() const { return dir_.isValid(); }
   QString path() const { return dir_.path(); }
   QString filePath(const QString& relative) const { return dir_.filePath(relative); }
   QString home() const { return filePath(QStringLiteral("home")); }

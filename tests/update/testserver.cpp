@@ -52,7 +52,7 @@ void TestServer::answer(QTcpSocket* socket, const QByteArray& target) {
   QTimer::singleShot(route.delayMs, this, [guarded, route] {
     if (!guarded) return;
     const qint64 length = route.announcedLength == -1 ? route.body.size() : route.announcedLength;
-    QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " Status\r\nContent-Type: application/json\r\n";
+    QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " Status\r\nContent-Type: " + route.contentType + "\r\n";
     if (length >= 0) response += "Content-Length: " + QByteArray::number(length) + "\r\n";
     response += route.keepOpen ? QByteArray() : QByteArray("Connection: close\r\n");
     response += "\r\n" + route.body;

@@ -14,6 +14,7 @@ struct Route {
   int delayMs = 0;              // wait this long before answering
   qint64 announcedLength = -1;  // the Content-Length sent; -1: the body's size; -2: none (close ends it)
   bool keepOpen = false;        // after the body, leave the connection open without a word
+  QByteArray contentType = "application/json";
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 for the update's tests: answers GET requests from its

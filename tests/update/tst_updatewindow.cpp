@@ -60,7 +60,7 @@ struct Program {
     qputenv("SIECIOWNIK_RADIO_SOURCE", server.base().toUtf8());
     qputenv("SIECIOWNIK_TV_SOURCE", (server.base() + QStringLiteral("/")).toUtf8());
     form = std::make_unique<app::TMainForm>(app::MainFormEnvironment{
-        {shell, boxes}, {}, [](QWidget*, const QUrl&) {}, folder, privacyModule});
+        {shell, boxes}, {}, [](QWidget*, const QUrl&) {}, folder, privacyModule, folder + QStringLiteral("help.html")});
     form->CreateSecondaryWindows();
     form->show();
   }

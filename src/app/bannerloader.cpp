@@ -1,0 +1,39 @@
+#include "bannerloader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+namespace app {
+namespace {
+
+const QString kModuleName = QStringLiteral("sieciownik-banner.so");
+
+}  // namespace
+
+BannerLoader::BannerLoader(QString moduleFile, platform::Shell& shell)
+    : moduleFile_(std::move(moduleFile)), shell_(shell) {}
+
+void BannerLoader::navigate(QWidget* bannerStrip, const QUrl& page) {
+  if (!tried_) {
+    tried_ = true;
+    QLibrary module(moduleFile_);
+    module.setLoadHints(QLibrary::ExportExternalSymbolsHint);
+    navigate_ = reinterpret_cast<NavigateBanner>(module.resolve(kNavigateBannerSymbol));
+    if (navigate_ == nullptr) {
+      qWarning("Sieciownik: no banner: %s", qPrintable(module.errorString()));
+    } else {
+      clearHistory_ = reinterpret_cast<ClearBanner>(module.resolve(kClearBannerHistorySymbol));
+      clearCache_ = reinterpret_cast<ClearBanner>(module.resolve(kClearBannerCacheSymbol));
+    }
+  }
+  if (navigate_ != nullptr) navigate_(bannerStrip, page, shell_);
+}
+
+QString bannerModuleFile(const QString& executableFolder) {
+  const QString beside = QDir(executableFolder).filePath(kModuleName);
+  if (QFileInfo::exists(beside)) return beside;
+  return QDir::cleanPath(executableFolder + QStringLiteral("/../lib/sieciownik/") + kModuleName);
+}
+
+}  // namespace app

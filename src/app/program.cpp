@@ -1,0 +1,85 @@
+#include "program.h"
+
+#include <QApplication>
+#include <clocale>
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/application.h"
+#include "app/bannerloader.h"
+#include "app/tmainform.h"
+#include "platform/connection.h"
+#include "platform/messageboxes.h"
+#include "platform/programfolder.h"
+#include "platform/shell.h"
+#include "privacy/privacyctl.h"
+
+namespace app {
+namespace {
+
+// Tells a start-up measurement that the banner's page has loaded.
+class LoadProbe final : public QObject {
+  Q_OBJECT
+ public:
+  LoadProbe(std::function<void()> probe, QObject* parent) : QObject(parent), probe_(std::move(probe)) {}
+ public Q_SLOTS:
+  void finished() { probe_(); }
+
+ private:
+  std::function<void()> probe_;
+};
+
+bool haveDisplay() {
+  return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+         qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv, const ProgramProbes& probes) {
+  if (!haveDisplay()) {
+    std::fprintf(stderr,
+                 "Sieciownik needs a graphical desktop (no DISPLAY or WAYLAND_DISPLAY is set).\n"
+                 "Start it from a desktop session, or under a virtual display: xvfb-run scripts/run\n");
+    return 1;
+  }
+  // The web engine refuses to start as root with its sandbox on and would take the program down.
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  // The privacy module starts before the application and ends after its event loop.
+  privacy::PrivacyCtl privacyModule;
+  Application application(argc, argv);
+  // The media player library refuses to start unless numbers are formatted the C way.
+  std::setlocale(LC_NUMERIC, "C");
+  setUpApplication(application);
+
+  platform::DesktopShell shell;
+  platform::QtMessageBoxes boxes;
+  application.setErrorReport(&boxes);
+  BannerLoader banner(bannerModuleFile(QCoreApplication::applicationDirPath()), shell);
+  const auto navigateBanner = [&](QWidget* strip, const QUrl& page) {
+    banner.navigate(strip, probes.bannerPage.isValid() ? probes.bannerPage : page);
+    // The strip's view belongs to the banner module: it is reached by its signal's name.
+    QObject* view = strip->findChild<QObject*>(QStringLiteral("BannerBrowser"));
+    if (view != nullptr && probes.bannerLoaded && !view->property("probed").toBool()) {
+      view->setProperty("probed", true);
+      QObject::connect(view, SIGNAL(loadFinished(bool)), new LoadProbe(probes.bannerLoaded, view), SLOT(finished()));
+    }
+  };
+  TMainForm mainForm(MainFormEnvironment{
+      {shell, boxes},
+      &platform::lookupConnectedQuery,
+      navigateBanner,
+      platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")}),
+      privacyModule,
+      platform::installedFile(platform::programFolder(), QStringLiteral("help.html"))});
+  privacyModule.SetEmbeddedBrowser({[&banner, &mainForm] { return banner.clearHistory(&mainForm); },
+                                    [&banner, &mainForm] { return banner.clearCache(&mainForm); }});
+  if (probes.firstPaint) QObject::connect(&mainForm, &TMainForm::firstPainted, &mainForm, probes.firstPaint);
+  mainForm.CreateSecondaryWindows();
+  mainForm.show();
+  return QApplication::exec();
+}
+
+}  // namespace app
+
+#include "program.moc"
