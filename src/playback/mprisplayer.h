@@ -27,7 +27,7 @@ class MprisPlayer final : public QObject {
   ~MprisPlayer() override;
 
   // Joins the session bus under a name of this window's own; false, and nothing published, when
-  // there is no session bus.
+  // the desktop has no session bus.
   bool publish();
   // "org.mpris.MediaPlayer2.sieciownik.instance…", once published.
   const QString& busName() const { return busName_; }
