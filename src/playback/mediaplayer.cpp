@@ -303,7 +303,6 @@ void MediaPlayer::propertyChanged(const mpv_event_property& property) {
   } else if (name == "demuxer-cache-time" && property.format == MPV_FORMAT_DOUBLE) {
     if (notes_.buffered(*static_cast<const double*>(property.data))) notesChanged();
   } else if (name == "metadata") {
-
     StreamTags tags;
     if (property.format == MPV_FORMAT_NODE) {
       const auto* node = static_cast<const mpv_node*>(property.data);
