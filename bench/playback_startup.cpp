@@ -40,7 +40,7 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
 std::optional<double> timePlayerWindow(const QString& url, testsupport::LoopbackStream& server) {
   QElapsedTimer timer;
   timer.start();
-  playback::TForm5* window = playback::OpenPlayerWindow(url);
+  playback::TForm5* window = playback::OpenPlayerWindow(url, QStringLiteral("Ton"));
   std::optional<double> ms;
   QObject::connect(window->player(), &playback::MediaPlayer::StatusChange, window,
                    [&](playback::PlayerStatus status) {
@@ -56,7 +56,7 @@ std::optional<double> timeMpv(const QString& url, const QString& script, testsup
   QProcess mpv;
   QElapsedTimer timer;
   timer.start();
-  mpv.start(QStringLiteral("mpv"), {QStringLiteral("--no-config"), QStringLiteral("--no-video"),
+  mpv.start(QStringLiteral("mpv"), {QStringLiteral("--no-config"), QStringLiteral("--no-video"), QStringLiteral("--ao=null"),
                                      QStringLiteral("--no-terminal"), QStringLiteral("--script=") + script, url});
   std::optional<double> ms;
   QObject::connect(&mpv, &QProcess::readyReadStandardOutput, [&] {
@@ -96,11 +96,10 @@ int main(int argc, char** argv) {
 
   QTemporaryDir scratch(QDir::currentPath() + QStringLiteral("/playback-bench-XXXXXX"));
   const QString tone = scratch.filePath(QStringLiteral("tone.ogg"));
-  const QString alsa = scratch.filePath(QStringLiteral("asound.conf"));
   const QString script = scratch.filePath(QStringLiteral("playing.lua"));
-  // Both players send their sound to ALSA's null device, which keeps real time on any machine.
+  // Both players send their sound to mpv's silent output, which keeps real time on any machine.
   // The script tells when mpv's core stops idling: the moment the player window calls "playing".
-  if (!scratch.isValid() || !writeFile(alsa, "pcm.!default { type null }\nctl.!default { type hw card 0 }\n") ||
+  if (!scratch.isValid() ||
       !writeFile(script,
                  "mp.observe_property('core-idle', 'bool', function(_, idle)\n"
                  "  if idle == false then io.stdout:write('PLAYING\\n'); io.stdout:flush(); mp.command('quit') end\n"
@@ -108,7 +107,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot write the scratch folder\n");
     return 1;
   }
-  qputenv("ALSA_CONFIG_PATH", alsa.toLocal8Bit());
+  qputenv("SIECIOWNIK_AUDIO_OUTPUT", "null");
   if (QProcess::execute(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("22050"),
                                                 QStringLiteral("-c"), QStringLiteral("1"), tone,
                                                 QStringLiteral("synth"), QString::number(kToneSeconds),

@@ -28,6 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the shared-library scan cannot see: the platform plugin, the fonts, Qt's Polish texts, the
 # desktop opener.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-wine, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpv")
+# yt-dlp: the player's page resolver, for stations whose address is a broadcaster's web page.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpv, yt-dlp")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 include(CPack)

@@ -7,6 +7,11 @@ SIECIOWNIK_BUILD_PACKAGES=(
   libmpv-dev libgl-dev libsqlite3-dev
   libxcb1-dev fonts-wine xdg-utils ccache
 )
+# What the program runs with beyond its libraries: mpv's page resolver, for stations whose address
+# is a broadcaster's web page.
+SIECIOWNIK_RUN_PACKAGES=(
+  yt-dlp
+)
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
   sox libsox-fmt-base

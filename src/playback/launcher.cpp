@@ -60,7 +60,7 @@ void Launcher::BitBtn1Click() {
   if (!selected) return;
   const catalogue::TvStation station = *selected;
   PushRecentStation(Label9, Label10, Label11, station.Name);
-  start(routeTvStart(station), browser_.tvForm());
+  start(routeTvStart(station), browser_.tvForm(), station.Name);
 }
 
 void Launcher::BitBtn2Click() {
@@ -68,7 +68,7 @@ void Launcher::BitBtn2Click() {
   if (!selected) return;
   const catalogue::RadioStation station = *selected;
   PushRecentStation(Label18, Label19, Label20, station.Name);
-  start(routeRadioStart(station), browser_.fmForm());
+  start(routeRadioStart(station), browser_.fmForm(), station.Name);
 }
 
 void Launcher::Button4Click() {
@@ -99,7 +99,7 @@ void Launcher::PushRecentStation(QLabel* first, QLabel* second, QLabel* third, c
   third->setText(names[2]);
 }
 
-void Launcher::start(const StartRoute& route, QWidget* panel) {
+void Launcher::start(const StartRoute& route, QWidget* panel, const QString& stationName) {
   switch (route.kind) {
     case StartRoute::HomePage:
     case StartRoute::ExternalPlayer:
@@ -108,7 +108,7 @@ void Launcher::start(const StartRoute& route, QWidget* panel) {
     case StartRoute::PlayerWindow:
       try {
         playerWindows_.removeAll(nullptr);
-        playerWindows_.append(OpenPlayerWindow(route.target));
+        playerWindows_.append(OpenPlayerWindow(route.target, stationName));
       } catch (const PlayerError& error) {
         services_.boxes.showGeneralError(panel->window(), error.text());
       }

@@ -39,7 +39,7 @@ class Launcher final : public QObject {
   void PushRecentStation(QLabel* first, QLabel* second, QLabel* third, const QString& name);
 
  private:
-  void start(const StartRoute& route, QWidget* panel);
+  void start(const StartRoute& route, QWidget* panel, const QString& stationName);
   void openPage(const QString& field);
 
   browser::StationBrowser& browser_;

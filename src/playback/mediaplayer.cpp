@@ -6,12 +6,17 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
+#include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
 #include "playback/playererror.h"
+#include "playback/screentext.h"
 
 namespace playback {
 namespace {
@@ -34,7 +39,14 @@ constexpr Setting kSettings[] = {
     {"loop-file", "no"},                       // play once
     {"loop-playlist", "no"},
     {"keep-open", "yes"},                      // at the end, keep the last picture and the bar
-    {"ytdl", "no"},                            // stream addresses are used as given
+    // An address mpv cannot open itself, such as a broadcaster's web page, goes to the page
+    // resolver (yt-dlp); a stream address opens directly, as fast as before.
+    {"ytdl", "yes"},
+    // A connection that breaks off is opened again by the network layer: at once, then after 1, 3
+    // and 7 seconds, live streams too; then the stream ends. Not at the end of something of known
+    // length (reconnect_at_eof): a file or a playlist really ends there.
+    {"stream-lavf-o", "reconnect=1,reconnect_streamed=1,reconnect_delay_max=7"},
+    {"network-timeout", "15"},                 // a connection silent this long counts as broken
     {"audio-client-name", "Sieciownik"},
 };
 
@@ -88,12 +100,21 @@ void MediaPlayer::createPlayer() {
   if (!mpv_)
     throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni: biblioteka mpv odmówiła uruchomienia."));
   for (const Setting& setting : kSettings) setOption(setting.name, setting.value);
+  // mpv's audio output, when the system's default is not the one to use (and in tests, mpv's own
+  // silent output, which keeps real time).
+  if (const QByteArray output = qgetenv("SIECIOWNIK_AUDIO_OUTPUT"); !output.isEmpty()) setOption("ao", output.constData());
   if (const int error = mpv_initialize(mpv_); error < 0)
     throw PlayerError(tr("Nie można uruchomić odtwarzacza strumieni: %1").arg(errorText(error)));
 
   mpv_observe_property(mpv_, 0, "core-idle", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, 0, "pause", MPV_FORMAT_FLAG);
   mpv_observe_property(mpv_, 0, "eof-reached", MPV_FORMAT_FLAG);
+  mpv_observe_property(mpv_, 0, "metadata", MPV_FORMAT_NODE);
+  mpv_observe_property(mpv_, 0, "video-format", MPV_FORMAT_STRING);
+  mpv_observe_property(mpv_, 0, "volume", MPV_FORMAT_DOUBLE);
+  mpv_observe_property(mpv_, 0, "demuxer-cache-time", MPV_FORMAT_DOUBLE);
+  // Reconnects and the page resolver's failures are only told in the log.
+  mpv_request_log_messages(mpv_, "warn");
   mpv_set_wakeup_callback(
       mpv_,
       [](void* self) {
@@ -153,17 +174,41 @@ void MediaPlayer::play() {
   updateStatus();
 }
 
+void MediaPlayer::setPaused(bool paused) {
+  int flag = paused ? 1 : 0;
+  mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MediaPlayer::stop() {
+  const char* command[] = {"stop", nullptr};
+  mpv_command_async(mpv_, 0, command);
+}
+
+void MediaPlayer::setVolume(double volume) {
+  volume = std::clamp(volume, 0.0, 100.0);
+  mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+void MediaPlayer::setStationName(const QString& name) {
+  stationName_ = name;
+  notesChanged();
+}
+
 void MediaPlayer::initializeGL() { blitter_.create(); }
 
 void MediaPlayer::paintGL() {
   QOpenGLFunctions* gl = context()->functions();
   gl->glClearColor(0, 0, 0, 1);
   gl->glClear(GL_COLOR_BUFFER_BIT);
-  if (!picture_) return;
-  // The picture fills the widget; until it is drawn again after a resize it is stretched.
-  blitter_.bind();
-  blitter_.blit(picture_->texture(), QMatrix4x4(), QOpenGLTextureBlitter::OriginTopLeft);
-  blitter_.release();
+  if (picture_) {
+    // The picture fills the widget; until it is drawn again after a resize it is stretched.
+    blitter_.bind();
+    blitter_.blit(picture_->texture(), QMatrix4x4(), QOpenGLTextureBlitter::OriginTopLeft);
+    blitter_.release();
+  }
+  QPainter painter(this);
+  paintScreenText(painter, rect(), {hasVideo_ ? QString() : stationName_, hasVideo_ ? QString() : notes_.title(),
+                                    notes_.notice()});
 }
 
 void MediaPlayer::frameReady() {
@@ -192,13 +237,18 @@ void MediaPlayer::processEvents() {
     if (event->event_id == MPV_EVENT_NONE) break;
     handleEvent(*event);
   }
+  // mpv hands on its log lines only once no other event waits: the lines that tell why a stream
+  // ended have been read by now.
+  if (pendingEnd_) fileEnded(*std::exchange(pendingEnd_, std::nullopt));
   updateStatus();
 }
 
 void MediaPlayer::handleEvent(const mpv_event& event) {
   switch (event.event_id) {
     case MPV_EVENT_START_FILE:
+      if (pendingEnd_) fileEnded(*std::exchange(pendingEnd_, std::nullopt));
       phase_ = Phase::Opening;
+      if (notes_.opening()) notesChanged();
       break;
     case MPV_EVENT_FILE_LOADED:
       phase_ = Phase::Open;
@@ -206,36 +256,90 @@ void MediaPlayer::handleEvent(const mpv_event& event) {
     case MPV_EVENT_END_FILE: {
       const auto* end = static_cast<const mpv_event_end_file*>(event.data);
       if (end->reason == MPV_END_FILE_REASON_REDIRECT) break;  // a playlist: its first entry opens next
-      if (end->reason == MPV_END_FILE_REASON_ERROR) {
-        phase_ = Phase::Failed;
-        showFailure(end->error);
-      } else {
-        phase_ = Phase::Ended;
-      }
+      if (end->reason == MPV_END_FILE_REASON_ERROR) pendingEnd_ = end->error;
+      else if (end->reason == MPV_END_FILE_REASON_EOF) pendingEnd_ = 0;
+      else phase_ = Phase::Ended;
       break;
     }
     case MPV_EVENT_SHUTDOWN:
       phase_ = Phase::Ended;
       break;
-    case MPV_EVENT_PROPERTY_CHANGE: {
-      const auto* property = static_cast<const mpv_event_property*>(event.data);
-      const bool value = property->format == MPV_FORMAT_FLAG && *static_cast<const int*>(property->data);
-      const QByteArray name(property->name);
-      if (name == "core-idle") coreIdle_ = property->format != MPV_FORMAT_FLAG || value;
-      else if (name == "pause") paused_ = value;
-      else if (name == "eof-reached") eofReached_ = value;
+    case MPV_EVENT_LOG_MESSAGE: {
+      const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+      if (notes_.logLine(message->prefix, message->text, bufferedUntil())) notesChanged();
       break;
     }
+    case MPV_EVENT_PROPERTY_CHANGE:
+      propertyChanged(*static_cast<const mpv_event_property*>(event.data));
+      break;
     default:
       break;
   }
 }
 
-// mpv has no error dialogs; the reason is shown on the video area, where the control bar is.
-void MediaPlayer::showFailure(int error) {
-  const QByteArray text = tr("Nie można odtworzyć strumienia: %1").arg(errorText(error)).toUtf8();
-  const char* command[] = {"show-text", text.constData(), "600000", nullptr};
-  mpv_command_async(mpv_, 0, command);
+void MediaPlayer::propertyChanged(const mpv_event_property& property) {
+  const QByteArray name(property.name);
+  const bool flag = property.format == MPV_FORMAT_FLAG && *static_cast<const int*>(property.data);
+  if (name == "core-idle") {
+    coreIdle_ = property.format != MPV_FORMAT_FLAG || flag;
+  } else if (name == "pause") {
+    paused_ = flag;
+  } else if (name == "eof-reached") {
+    // A stream kept open at its end. A live stream only ends so when it broke off for good.
+    if (flag && !eofReached_ && phase_ == Phase::Open && notes_.ended(0)) {
+      phase_ = Phase::Failed;
+      notesChanged();
+    }
+    eofReached_ = flag;
+  } else if (name == "video-format") {
+    const bool hasVideo = property.format == MPV_FORMAT_STRING;
+    if (hasVideo != hasVideo_) {
+      hasVideo_ = hasVideo;
+      notesChanged();
+    }
+  } else if (name == "volume" && property.format == MPV_FORMAT_DOUBLE) {
+    volume_ = *static_cast<const double*>(property.data);
+    Q_EMIT volumeChanged(volume_);
+  } else if (name == "demuxer-cache-time" && property.format == MPV_FORMAT_DOUBLE) {
+    if (notes_.buffered(*static_cast<const double*>(property.data))) notesChanged();
+  } else if (name == "metadata") {
+    StreamTags tags;
+    if (property.format == MPV_FORMAT_NODE) {
+      const auto* node = static_cast<const mpv_node*>(property.data);
+      if (node->format == MPV_FORMAT_NODE_MAP)
+        for (int i = 0; i < node->u.list->num; ++i)
+          if (node->u.list->values[i].format == MPV_FORMAT_STRING)
+            tags.append({QByteArray(node->u.list->keys[i]), QByteArray(node->u.list->values[i].u.string)});
+    }
+    if (notes_.tags(tags)) notesChanged();
+  }
+}
+
+// The stream came to an end (error 0) or could not go on.
+void MediaPlayer::fileEnded(int error) {
+  phase_ = notes_.ended(error) ? Phase::Failed : Phase::Ended;
+  notesChanged();
+}
+
+void MediaPlayer::notesChanged() {
+  QStringList said{stationName_, notes_.title(), notes_.notice()};
+  said.removeAll(QString());
+  setAccessibleDescription(said.join(QLatin1Char('\n')));
+  update();
+  Q_EMIT nowPlayingChanged();
+}
+
+double MediaPlayer::position() const {
+  double seconds = 0;
+  if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0) return 0;
+  return seconds;
+}
+
+// How far the open stream is buffered, in stream time; 0 before anything is.
+double MediaPlayer::bufferedUntil() const {
+  double seconds = 0;
+  if (mpv_get_property(mpv_, "demuxer-cache-time", MPV_FORMAT_DOUBLE, &seconds) < 0) return 0;
+  return seconds;
 }
 
 void MediaPlayer::updateStatus() {

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "platform/fonts.h"
+#include "playback/mprisplayer.h"
 #include "ui_tform5.h"
 
 namespace playback {
@@ -24,6 +25,9 @@ TForm5::TForm5() : QWidget(nullptr), ui(new Ui::TForm5) {
   connect(ui->WindowsMediaPlayer1, &MediaPlayer::StatusChange, this, &TForm5::WindowsMediaPlayer1StatusChange);
   FormResize();
   ui->WindowsMediaPlayer1->createPlayer();
+  mpris_ = new MprisPlayer(*this, *ui->WindowsMediaPlayer1);
+  // Joining the bus waits for it: done once START has returned, while the stream opens.
+  QMetaObject::invokeMethod(mpris_, &MprisPlayer::publish, Qt::QueuedConnection);
 }
 
 TForm5::~TForm5() = default;
@@ -59,8 +63,9 @@ void TForm5::FormResize() {
 
 void TForm5::WindowsMediaPlayer1StatusChange() { FormResize(); }
 
-TForm5* OpenPlayerWindow(const QString& streamUrl) {
+TForm5* OpenPlayerWindow(const QString& streamUrl, const QString& stationName) {
   auto window = std::make_unique<TForm5>();
+  window->player()->setStationName(stationName);
   window->player()->setURL(streamUrl);
   window->player()->play();
   window->moveToScreenCentre();

@@ -7,9 +7,14 @@
 #include "platform/shell.h"
 #include "playback/recentstations.h"
 #include "playback/startroute.h"
+#include "playback/streamnotes.h"
+
+#include <mpv/client.h>
 
 using playback::RecentNames;
 using playback::StartRoute;
+using playback::StreamNotes;
+using playback::StreamTags;
 using playbacktest::LauncherHarness;
 using playbacktest::radio;
 using playbacktest::tv;
@@ -126,6 +131,92 @@ class PlaybackLogicTest : public QObject {
     QCOMPARE(int(got.kind), route);
     QCOMPARE(got.target, target);
     QCOMPARE(got.parameters, parameters);
+  }
+
+  void titleNowPlaying_data() {
+    QTest::addColumn<StreamTags>("tags");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("ICY title before the tags") << StreamTags{{"TITLE", "Z tagu"}, {"icy-title", "Wykonawca – Utwór"}}
+                                               << "Wykonawca – Utwór";
+    QTest::newRow("Ogg artist and title, any letter case")
+        << StreamTags{{"Title", "Utwór"}, {"ARTIST", "Zespół"}, {"icy-name", "Radio"}} << "Zespół – Utwór";
+    QTest::newRow("title alone") << StreamTags{{"title", "Utwór"}} << "Utwór";
+    QTest::newRow("artist alone") << StreamTags{{"artist", "Zespół"}} << "Zespół";
+    QTest::newRow("blank ICY title gives way to the tags") << StreamTags{{"icy-title", "  "}, {"title", "Utwór"}}
+                                                           << "Utwór";
+    QTest::newRow("only the station's own name") << StreamTags{{"icy-name", "Radio"}, {"encoder", "x"}} << "";
+    QTest::newRow("Windows code page") << StreamTags{{"icy-title", "\xa3\xf3" "d\x9f \x96 \x8cl\xb9sk"}}
+                                       << "Łódź – Śląsk";
+    QTest::newRow("UTF-8 stays UTF-8") << StreamTags{{"icy-title", "Łódź – Śląsk"}} << "Łódź – Śląsk";
+  }
+  void titleNowPlaying() {
+    QFETCH(StreamTags, tags);
+    QFETCH(QString, title);
+    QCOMPARE(playback::currentTitle(tags), title);
+  }
+
+  // What mpv's log says about a broken connection, as the player window reads it.
+  void reconnectsAreShownUntilNewDataComes() {
+    StreamNotes notes;
+    QVERIFY(!notes.logLine("cplayer", "http: Will reconnect at 100 in 0 second(s)\n", 5));
+    QVERIFY(notes.logLine("ffmpeg", "http: Will reconnect at 20971 in 0 second(s), error=End of file.\n", 12.5));
+    QVERIFY(notes.notice().contains(QStringLiteral("ponowne łączenie (próba 1)")));
+    QVERIFY(notes.logLine("ffmpeg", "http: Will reconnect at 20971 in 1 second(s), error=Connection refused\n", 12.5));
+    QVERIFY(notes.notice().contains(QStringLiteral("(próba 2)")));
+    // What was buffered before the break is no sign of a new connection.
+    QVERIFY(!notes.buffered(12.5));
+    QVERIFY(notes.reconnecting());
+    QVERIFY(notes.buffered(12.9));
+    QVERIFY(notes.notice().isEmpty());
+    QVERIFY(!notes.reconnecting());
+    // The next break counts from the start.
+    QVERIFY(notes.logLine("ffmpeg", "http: Will reconnect at 9 in 0 second(s)\n", 30));
+    QVERIFY(notes.notice().contains(QStringLiteral("(próba 1)")));
+    QVERIFY(!notes.failed());
+  }
+
+  void aStreamThatEnds() {
+    StreamNotes broken;
+    broken.logLine("ffmpeg", "http: Will reconnect at 9 in 7 second(s)\n", 3);
+    QVERIFY(broken.ended(0));
+    QCOMPARE(broken.notice(),
+             QStringLiteral("Połączenie ze stacją zostało przerwane i mimo kolejnych prób nie udało się go wznowić."));
+    // A file that simply comes to its end is no failure.
+    StreamNotes whole;
+    QVERIFY(!whole.ended(0));
+    QVERIFY(whole.notice().isEmpty());
+  }
+
+  void whyAStreamCouldNotBeOpened_data() {
+    QTest::addColumn<QByteArray>("resolverSaid");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("page, no resolver") << QByteArray("youtube-dl failed: not found or not enough permissions") << int(MPV_ERROR_UNKNOWN_FORMAT)
+                                       << "Nie można odtworzyć strumienia: pod tym adresem jest strona internetowa, a do "
+                                          "odtwarzania stacji ze stron potrzebny jest program yt-dlp, którego nie znaleziono.";
+    QTest::newRow("page the resolver cannot read") << QByteArray("youtube-dl failed: unexpected error occurred")
+                                                   << int(MPV_ERROR_UNKNOWN_FORMAT)
+                                                   << "Nie można odtworzyć strumienia: pod tym adresem jest strona internetowa, "
+                                                      "na której nie udało się odnaleźć strumienia.";
+    // The resolver is asked after every failed address; a missing one is then no web page.
+    QTest::newRow("address not found") << QByteArray("youtube-dl failed: unexpected error occurred")
+                                       << int(MPV_ERROR_LOADING_FAILED)
+                                       << "Nie można odtworzyć strumienia: nie udało się pobrać danych spod tego adresu.";
+    QTest::newRow("no sound output") << QByteArray() << int(MPV_ERROR_AO_INIT_FAILED)
+                                     << "Nie można odtworzyć strumienia: nie można uruchomić odtwarzania dźwięku.";
+  }
+  void whyAStreamCouldNotBeOpened() {
+    QFETCH(QByteArray, resolverSaid);
+    QFETCH(int, error);
+    QFETCH(QString, notice);
+    StreamNotes notes;
+    notes.tags({{"icy-title", "Stary tytuł"}});
+    notes.logLine("ytdl_hook", resolverSaid, 0);
+    QVERIFY(notes.ended(error));
+    QCOMPARE(notes.notice(), notice);
+    // The next stream starts afresh.
+    QVERIFY(notes.opening());
+    QVERIFY(notes.notice().isEmpty() && notes.title().isEmpty() && !notes.failed());
   }
 
   // The panels' buttons and lists, wired the way the main window wires them. No player window

@@ -36,17 +36,25 @@ void TestServer::serve(QTcpSocket* socket) {
     if (!head.contains("\r\n\r\n")) return;
     socket->setProperty("answered", true);
     const QList<QByteArray> lines = socket->readAll().split('\n');
-    const QByteArray target = lines.value(0).trimmed().split(' ').value(1);
+    QByteArray target = lines.value(0).trimmed().split(' ').value(1);
+    QByteArray host;
+    if (target.startsWith("http://")) {  // asked as a proxy
+      const qsizetype slash = target.indexOf('/', 7);
+      host = target.mid(7, slash < 0 ? -1 : slash - 7);
+      target = slash < 0 ? QByteArray("/") : target.mid(slash);
+    }
     paths << target;
+    hosts << host;
     for (const QByteArray& line : lines)
       if (line.toLower().startsWith("user-agent:")) userAgents << line.mid(11).trimmed();
-    answer(socket, target);
+    answer(socket, host, target);
   });
 }
 
-void TestServer::answer(QTcpSocket* socket, const QByteArray& target) {
+void TestServer::answer(QTcpSocket* socket, const QByteArray& host, const QByteArray& target) {
   const QByteArray path = target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
-  const auto found = routes_.constFind(path);
+  auto found = routes_.constFind(host + path);
+  if (found == routes_.constEnd()) found = routes_.constFind(path);
   const Route route = found != routes_.constEnd() ? found.value() : Route{404, QByteArrayLiteral("not found")};
   QPointer<QTcpSocket> guarded(socket);
   QTimer::singleShot(route.delayMs, this, [guarded, route] {

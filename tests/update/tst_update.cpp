@@ -1,13 +1,17 @@
 #include <QtTest>
 
 #include <QDir>
+#include <QHostAddress>
 #include <QLabel>
+#include <QNetworkProxy>
 #include <QProgressBar>
 #include <QPushButton>
+#include <set>
 
 #include "app/tform4.h"
 #include "app/update/cataloguesink.h"
 #include "app/update/catalogueswap.h"
+#include "app/update/radioservers.h"
 #include "app/update/updatecontroller.h"
 #include "catalogue/feedfile.h"
 #include "support/fakes.h"
@@ -89,8 +93,25 @@ struct Fixture {
     mainWindow.show();
   }
   void setBase(const QString& base) {
-    sources = {QUrl(base + QStringLiteral("/json/stations?hidebroken=true")), QUrl(base + QStringLiteral("/channels.json")),
-               QUrl(base + QStringLiteral("/streams.json"))};
+    sources.radioStations = {QUrl(base + QStringLiteral("/json/stations?hidebroken=true"))};
+    sources.tvChannels = QUrl(base + QStringLiteral("/channels.json"));
+    sources.tvStreams = QUrl(base + QStringLiteral("/streams.json"));
+  }
+  // The radio list from the directory's servers behind "all.api.test", found through `lookup`
+  // and reached through the test server as the program's proxy.
+  void useDirectory(std::shared_ptr<app::HostLookup> lookup) {
+    sources.radioStations.clear();
+    sources.radioDirectory = {QStringLiteral("all.api.test"), QStringLiteral("http"), -1,
+                              QStringLiteral("/json/stations?hidebroken=true"), std::move(lookup)};
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), server.port()));
+  }
+  ~Fixture() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
+  // The hosts asked for the radio list, in order.
+  QList<QByteArray> radioHostsAsked() const {
+    QList<QByteArray> asked;
+    for (qsizetype i = 0; i < server.paths.size(); ++i)
+      if (server.paths[i].startsWith("/json/stations")) asked << server.hosts.value(i);
+    return asked;
   }
   void run() {
     controller = std::make_unique<app::UpdateController>(window, boxes, &mainWindow, std::make_unique<FileSink>(folder),
@@ -103,6 +124,36 @@ struct Fixture {
   QString label() { return window.findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
   int bar() { return window.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))->value(); }
 };
+
+// The resolver's answers for the names a test makes up, given as the system's are: later.
+class TableLookup final : public app::HostLookup {
+ public:
+  QHash<QString, QList<QHostAddress>> addressesOf;
+  QHash<QHostAddress, QString> namesOf;
+  int delayMs = 0;
+
+  void addresses(const QString& name, QObject* context, std::function<void(const QList<QHostAddress>&)> answer) override {
+    QTimer::singleShot(delayMs, context, [answer, found = addressesOf.value(name)] { answer(found); });
+  }
+  void hostName(const QHostAddress& address, QObject* context, std::function<void(const QString&)> answer) override {
+    QTimer::singleShot(delayMs, context, [answer, found = namesOf.value(address)] { answer(found); });
+  }
+};
+
+// Three servers behind the round-robin name, one of them on two addresses, and an address with no
+// name of its own.
+std::shared_ptr<TableLookup> directoryLookup() {
+  auto lookup = std::make_shared<TableLookup>();
+  lookup->addressesOf.insert(QStringLiteral("all.api.test"),
+                             {QHostAddress(QStringLiteral("192.0.2.1")), QHostAddress(QStringLiteral("192.0.2.2")),
+                              QHostAddress(QStringLiteral("192.0.2.3")), QHostAddress(QStringLiteral("2001:db8::2")),
+                              QHostAddress(QStringLiteral("192.0.2.9"))});
+  lookup->namesOf.insert(QHostAddress(QStringLiteral("192.0.2.1")), QStringLiteral("de1.api.test"));
+  lookup->namesOf.insert(QHostAddress(QStringLiteral("192.0.2.2")), QStringLiteral("nl1.api.test"));
+  lookup->namesOf.insert(QHostAddress(QStringLiteral("2001:db8::2")), QStringLiteral("NL1.api.test"));
+  lookup->namesOf.insert(QHostAddress(QStringLiteral("192.0.2.3")), QStringLiteral("at1.api.test"));
+  return lookup;
+}
 
 QStringList namesOf(const auto& stations) {
   QStringList names;
@@ -236,6 +287,100 @@ class UpdateTest : public QObject {
     f.controller->run();
     QTRY_VERIFY(!f.controller->running());
     QCOMPARE(f.boxes.shown.size(), std::size_t(1));
+  }
+
+  // The radio directory's servers are found at run time and asked in random order until one gives
+  // the list; each is asked once, however many addresses it has.
+  void radioServersAreFoundAtRunTimeAndTriedUntilOneAnswers() {
+    std::set<QByteArray> askedFirst;
+    for (int round = 0; round < 12; ++round) {
+      Fixture f;
+      f.useDirectory(directoryLookup());
+      f.server.route("de1.api.test", "/json/stations", {503, "busy"});
+      f.server.route("at1.api.test", "/json/stations", {404, "gone"});
+      f.server.route("nl1.api.test", "/json/stations", {200, fixture("radio-stations.json")});
+      f.server.route("/json/stations", {500, "not for this name"});
+      f.boxes.answers = {true};
+      f.run();
+      QTRY_VERIFY_WITH_TIMEOUT(!f.controller->running(), 10000);
+      QCOMPARE(f.boxes.shown.size(), std::size_t(1));
+      QCOMPARE(f.boxes.shown[0].kind, ShownBox::Question);
+      QVERIFY(!f.filesUnchanged());
+      const QList<QByteArray> asked = f.radioHostsAsked();
+      QCOMPARE(asked.last(), QByteArray("nl1.api.test"));
+      QCOMPARE(asked.count("nl1.api.test"), 1);
+      for (const QByteArray& host : asked) QVERIFY2(host.endsWith(".api.test") && asked.count(host) == 1, host.constData());
+      QCOMPARE(QList<QByteArray>(f.server.paths.mid(f.server.paths.size() - 2)),
+               (QList<QByteArray>{"/channels.json", "/streams.json"}));
+      askedFirst.insert(asked.first());
+    }
+    // Random order: not always the same server first.
+    QVERIFY(askedFirst.size() >= 2);
+  }
+
+  void everyRadioServerFailingIsReportedWithTheServersTried() {
+    Fixture f;
+    f.useDirectory(directoryLookup());
+    f.server.route("/json/stations", {503, "busy"});
+    f.boxes.answers = {true};
+    f.run();
+    QTRY_VERIFY_WITH_TIMEOUT(!f.controller->running(), 10000);
+    QCOMPARE(f.boxes.shown.size(), std::size_t(1));
+    const QString text = f.boxes.shown[0].text;
+    QCOMPARE(f.boxes.shown[0].kind, ShownBox::Error);
+    QVERIFY2(text.startsWith(QStringLiteral("Nie udało się zaktualizować listy stacji.\n")) &&
+                 text.contains(QStringLiteral("zwrócił błąd HTTP 503")) &&
+                 text.contains(QStringLiteral("sprawdzone serwery:")),
+             qPrintable(text));
+    for (const char* host : {"de1.api.test", "nl1.api.test", "at1.api.test"})
+      QVERIFY2(text.contains(QLatin1String(host)), host);
+    QCOMPARE(f.radioHostsAsked().size(), 3);
+    QVERIFY(f.filesUnchanged());
+  }
+
+  void noRadioServerFoundIsReported() {
+    Fixture f;
+    f.useDirectory(std::make_shared<TableLookup>());
+    f.boxes.answers = {true};
+    f.run();
+    QCOMPARE(f.label(), QStringLiteral("Wyszukiwanie serwerów katalogu stacji radiowych…"));
+    QTRY_VERIFY_WITH_TIMEOUT(!f.controller->running(), 10000);
+    QCOMPARE(f.boxes.shown.size(), std::size_t(1));
+    QCOMPARE(f.boxes.shown[0].text, QStringLiteral("Nie udało się zaktualizować listy stacji.\nNie można odnaleźć serwerów "
+                                                   "katalogu stacji radiowych (all.api.test). Sprawdź połączenie z internetem."));
+    QVERIFY(f.server.paths.isEmpty());
+    QVERIFY(f.filesUnchanged());
+  }
+
+  void cancelWhileTheServersAreBeingFound() {
+    Fixture f;
+    auto lookup = directoryLookup();
+    lookup->delayMs = 300;
+    f.useDirectory(lookup);
+    f.run();
+    f.window.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    QVERIFY(!f.controller->running());
+    // The lookups' late answers go nowhere.
+    QTest::qWait(700);
+    QVERIFY(f.boxes.shown.empty());
+    QVERIFY(f.server.paths.isEmpty());
+  }
+
+  // The system's resolver, asked without the network: the machine's own name for itself.
+  void systemResolverAnswersBothWays() {
+    app::SystemHostLookup lookup;
+    QObject context;
+    QList<QHostAddress> addresses;
+    QString name = QStringLiteral("(none yet)");
+    bool answered = false;
+    lookup.addresses(QStringLiteral("localhost"), &context, [&](const QList<QHostAddress>& found) {
+      addresses = found;
+      answered = true;
+    });
+    QTRY_VERIFY(answered);
+    QVERIFY(addresses.contains(QHostAddress(QHostAddress::LocalHost)));
+    lookup.hostName(QHostAddress(QHostAddress::LocalHost), &context, [&](const QString& found) { name = found; });
+    QTRY_COMPARE(name, QStringLiteral("localhost"));
   }
 
   void catalogueThatCannotBeWrittenKeepsTheOtherToo() {

@@ -6,6 +6,10 @@
 namespace app {
 namespace {
 
+// The most the reply keeps waiting for us: each read then takes a few milliseconds, whatever the
+// size of the list and however fast it comes.
+constexpr qint64 kReadSliceBytes = 1 << 20;
+
 FetchFailure failureOf(QNetworkReply::NetworkError error) {
   switch (error) {
     case QNetworkReply::HostNotFoundError:
@@ -55,7 +59,9 @@ void BodyFetch::start(const QUrl& url) {
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
   request.setTransferTimeout(limits_.stallTimeoutMs);
   body_.clear();
+  received_ = 0;
   reply_ = network_.get(request);
+  reply_->setReadBufferSize(kReadSliceBytes);
   connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
     const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() > limits_.maxBodyBytes) fail(FetchFailure::TooLarge, {});
@@ -70,8 +76,11 @@ void BodyFetch::cancel() { fail(FetchFailure::Cancelled, {}); }
 
 void BodyFetch::readAvailable() {
   if (!reply_) return;
-  body_ += reply_->readAll();
-  if (body_.size() > limits_.maxBodyBytes) fail(FetchFailure::TooLarge, {});
+  if (const qint64 available = reply_->bytesAvailable(); available > 0) {
+    body_ << reply_->read(available);
+    received_ += body_.last().size();
+  }
+  if (received_ > limits_.maxBodyBytes) fail(FetchFailure::TooLarge, {});
 }
 
 void BodyFetch::replyFinished() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
@@ -31,7 +32,9 @@ struct FetchResult {
   FetchFailure failure = FetchFailure::None;
   int httpStatus = 0;
   QString detail;  // the network layer's own words, for the failures that have no text of ours
-  QByteArray body;
+  // The body in the pieces it came in: joining tens of megabytes is left to a thread where the
+  // time it takes keeps no window waiting.
+  QByteArrayList body;
 };
 
 // One GET on the user-interface thread, without ever blocking it: the body is collected as it
@@ -61,7 +64,8 @@ class BodyFetch final : public QObject {
   UpdateLimits limits_;
   QPointer<QNetworkReply> reply_;
   QTimer deadline_;
-  QByteArray body_;
+  QByteArrayList body_;
+  qint64 received_ = 0;
   FetchFailure abortReason_ = FetchFailure::None;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "app/update/radioservers.h"
 #include "app/update/updatemessages.h"
 #include "catalogue/sources/directories.h"
 
@@ -33,9 +34,9 @@ int percentWithin(const StepInfo& step, qint64 received, qint64 total) {
 // What the worker thread is given and gives back; shared, so that it outlives an update that is
 // cancelled meanwhile.
 struct MappingJob {
-  QByteArray radio;
-  QByteArray channels;
-  QByteArray streams;
+  QByteArrayList radio;  // as the lists came in, joined on the worker
+  QByteArrayList channels;
+  QByteArrayList streams;
   std::shared_ptr<std::atomic_bool> cancel;
   catalogue::sources::Parsed<catalogue::RadioStations> radioResult;
   catalogue::sources::Parsed<catalogue::TvStations> tvResult;
@@ -55,24 +56,52 @@ CatalogueUpdate::~CatalogueUpdate() {
 void CatalogueUpdate::start() {
   if (running_) return;
   running_ = true;
-  fetch(Step::Radio);
+  radioServers_ = sources_.radioStations;
+  radioServer_ = 0;
+  if (radioServers_.isEmpty()) findRadioServers();
+  else fetch(Step::Radio);
+}
+
+void CatalogueUpdate::findRadioServers() {
+  const RadioDirectory& directory = sources_.radioDirectory;
+  Q_EMIT progress(QStringLiteral("Wyszukiwanie serwerów katalogu stacji radiowych…"), 0);
+  search_ = new RadioServerSearch(directory.lookup, directory.roundRobinName, this);
+  connect(search_, &RadioServerSearch::finished, this, [this](const QStringList& hostNames) {
+    search_->deleteLater();
+    if (hostNames.isEmpty()) {
+      finish({UpdateOutcome::Failed, noRadioServerMessage(sources_.radioDirectory.roundRobinName), {}, {}});
+      return;
+    }
+    for (const QString& host : hostNames) radioServers_ << sources_.radioDirectory.stationsOn(host);
+    fetch(Step::Radio);
+  });
+  search_->start();
 }
 
 void CatalogueUpdate::cancel() {
   if (!running_) return;
+  if (search_) search_->disconnect(this);
+  if (search_) search_->deleteLater();
   if (fetch_) fetch_->disconnect(this);
   if (fetch_) fetch_->deleteLater();
   if (cancelMapping_) cancelMapping_->store(true);
   finish({UpdateOutcome::Cancelled, {}, {}, {}});
 }
 
+const QUrl& CatalogueUpdate::urlOf(Step step) const {
+  return step == Step::Radio ? radioServers_.at(radioServer_)
+         : step == Step::Channels ? sources_.tvChannels
+                                  : sources_.tvStreams;
+}
+
 void CatalogueUpdate::fetch(Step step) {
   const StepInfo& info = kSteps[int(step)];
-  const QString text = QString::fromUtf16(info.text);
+  QString text = QString::fromUtf16(info.text);
+  if (step == Step::Radio && radioServer_ > 0)
+    text = QStringLiteral("Serwer %1 nie odpowiada – pobieranie listy stacji radiowych z innego serwera…")
+               .arg(radioServers_.at(radioServer_ - 1).host());
   Q_EMIT progress(text, info.firstPercent);
-  const QUrl url = step == Step::Radio ? sources_.radioStations
-                   : step == Step::Channels ? sources_.tvChannels
-                                            : sources_.tvStreams;
+  const QUrl url = urlOf(step);
   fetch_ = new BodyFetch(network_, limits_, this);
   connect(fetch_, &BodyFetch::progress, this, [this, info, text](qint64 received, qint64 total) {
     Q_EMIT progress(text, percentWithin(info, received, total));
@@ -84,11 +113,17 @@ void CatalogueUpdate::fetch(Step step) {
 void CatalogueUpdate::fetched(Step step, const FetchResult& result) {
   fetch_->deleteLater();
   fetch_ = nullptr;
-  const QUrl& url = step == Step::Radio ? sources_.radioStations
-                    : step == Step::Channels ? sources_.tvChannels
-                                             : sources_.tvStreams;
+  const QUrl url = urlOf(step);
   if (result.failure != FetchFailure::None) {
-    finish({UpdateOutcome::Failed, fetchFailureMessage(result, url, limits_.maxBodyBytes), {}, {}});
+    // The directory's servers stand in for each other: the next one is asked.
+    if (step == Step::Radio && radioServer_ + 1 < radioServers_.size()) {
+      ++radioServer_;
+      fetch(Step::Radio);
+      return;
+    }
+    QString message = fetchFailureMessage(result, url, limits_.maxBodyBytes);
+    if (step == Step::Radio && radioServers_.size() > 1) message += serversTriedNote(radioServers_);
+    finish({UpdateOutcome::Failed, message, {}, {}});
     return;
   }
   switch (step) {
@@ -115,10 +150,10 @@ void CatalogueUpdate::map() {
   job->streams = std::exchange(streamsBody_, {});
   job->cancel = cancelMapping_ = std::make_shared<std::atomic_bool>(false);
   QThread* worker = QThread::create([job] {
-    job->radioResult = catalogue::sources::parseRadioDirectory(job->radio, job->cancel.get());
-    job->radio.clear();
+    job->radioResult = catalogue::sources::parseRadioDirectory(std::exchange(job->radio, {}).join(), job->cancel.get());
     if (job->radioResult.failure == ParseFailure::None)
-      job->tvResult = catalogue::sources::parseTvDirectory(job->channels, job->streams, job->cancel.get());
+      job->tvResult = catalogue::sources::parseTvDirectory(std::exchange(job->channels, {}).join(),
+                                                           std::exchange(job->streams, {}).join(), job->cancel.get());
   });
   worker_ = worker;
   connect(worker, &QThread::finished, worker, &QObject::deleteLater);
@@ -127,11 +162,11 @@ void CatalogueUpdate::map() {
     const auto& radio = job->radioResult;
     const auto& tv = job->tvResult;
     if (radio.failure != ParseFailure::None)
-      finish({UpdateOutcome::Failed, parseFailureMessage(radio.failure, sources_.radioStations), {}, {}});
+      finish({UpdateOutcome::Failed, parseFailureMessage(radio.failure, radioServers_.at(radioServer_)), {}, {}});
     else if (tv.failure != ParseFailure::None)
       finish({UpdateOutcome::Failed, parseFailureMessage(tv.failure, sources_.tvChannels), {}, {}});
     else if (radio.stations.empty())
-      finish({UpdateOutcome::Failed, emptyListMessage(sources_.radioStations), {}, {}});
+      finish({UpdateOutcome::Failed, emptyListMessage(radioServers_.at(radioServer_)), {}, {}});
     else if (tv.stations.empty())
       finish({UpdateOutcome::Failed, emptyListMessage(sources_.tvChannels), {}, {}});
     else

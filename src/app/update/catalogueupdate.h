@@ -14,6 +14,8 @@ class QThread;
 
 namespace app {
 
+class RadioServerSearch;
+
 struct UpdateOutcome {
   enum Status { Fetched, Failed, Cancelled };
   Status status = Failed;
@@ -22,9 +24,10 @@ struct UpdateOutcome {
   catalogue::RadioStations radio;
 };
 
-// Fetches the radio list, then the TV channel and stream lists, one after the other on the
-// user-interface thread's event loop, and maps them on a worker thread, so that the window never
-// waits. Every failure ends the whole update; nothing here touches the catalogues.
+// Finds the radio directory's servers, fetches the radio list from the first of them that gives it,
+// then the TV channel and stream lists, one after the other on the user-interface thread's event
+// loop, and maps them on a worker thread, so that the window never waits. Any other failure ends
+// the whole update; nothing here touches the catalogues.
 class CatalogueUpdate final : public QObject {
   Q_OBJECT
  public:
@@ -42,7 +45,9 @@ class CatalogueUpdate final : public QObject {
 
  private:
   enum class Step { Radio, Channels, Streams };
+  void findRadioServers();
   void fetch(Step step);
+  const QUrl& urlOf(Step step) const;
   void fetched(Step step, const FetchResult& result);
   void map();
   void finish(UpdateOutcome outcome);
@@ -50,10 +55,13 @@ class CatalogueUpdate final : public QObject {
   UpdateSources sources_;
   UpdateLimits limits_;
   QNetworkAccessManager network_;
+  QPointer<RadioServerSearch> search_;
+  QList<QUrl> radioServers_;  // the radio list's addresses, tried in this order
+  qsizetype radioServer_ = 0;
   QPointer<BodyFetch> fetch_;
-  QByteArray radioBody_;
-  QByteArray channelsBody_;
-  QByteArray streamsBody_;
+  QByteArrayList radioBody_;
+  QByteArrayList channelsBody_;
+  QByteArrayList streamsBody_;
   std::shared_ptr<std::atomic_bool> cancelMapping_;
   QPointer<QThread> worker_;
   bool running_ = false;

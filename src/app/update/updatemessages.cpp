@@ -48,6 +48,19 @@ QString emptyListMessage(const QUrl& source) {
   return kPrefix + QStringLiteral("Serwer %1 przysłał listę bez żadnej stacji, którą można dodać.").arg(hostOf(source));
 }
 
+QString noRadioServerMessage(const QString& roundRobinName) {
+  return kPrefix + QStringLiteral("Nie można odnaleźć serwerów katalogu stacji radiowych (%1). "
+                                  "Sprawdź połączenie z internetem.")
+                       .arg(roundRobinName);
+}
+
+QString serversTriedNote(const QList<QUrl>& servers) {
+  QStringList hosts;
+  for (const QUrl& server : servers) hosts << hostOf(server);
+  return QStringLiteral("\nŻaden z serwerów katalogu nie przysłał listy; sprawdzone serwery: %1.")
+      .arg(hosts.join(QStringLiteral(", ")));
+}
+
 QString updateQuestion(std::size_t tvCount, std::size_t radioCount) {
   return QStringLiteral(
              "Pobrano nowe listy stacji: telewizyjnych – %1, radiowych – %2.\n"

@@ -13,6 +13,10 @@ namespace app {
 QString fetchFailureMessage(const FetchResult& result, const QUrl& source, qint64 maxBodyBytes);
 QString parseFailureMessage(catalogue::sources::ParseFailure failure, const QUrl& source);
 QString emptyListMessage(const QUrl& source);
+// No server of the radio directory could be found behind its round-robin name.
+QString noRadioServerMessage(const QString& roundRobinName);
+// Added to the last server's failure when several servers were tried.
+QString serversTriedNote(const QList<QUrl>& servers);
 
 // The question asked before the catalogues are replaced.
 QString updateQuestion(std::size_t tvCount, std::size_t radioCount);

@@ -1,16 +1,34 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QUrl>
+#include <memory>
 
 namespace app {
 
-// Where the update fetches its lists. Fixed in the program; the base addresses can be moved with
-// SIECIOWNIK_RADIO_SOURCE and SIECIOWNIK_TV_SOURCE (for a mirror, or a test server).
+class HostLookup;
+
+// The radio directory's servers, found at run time: the servers behind one round-robin name,
+// each asked at the same path.
+struct RadioDirectory {
+  QString roundRobinName;         // has every server's address behind it
+  QString scheme;                 // of the servers' addresses
+  int port = -1;                  // -1: the scheme's own
+  QString stationsPath;           // the station list's path and query on every server
+  std::shared_ptr<HostLookup> lookup;
+
+  QUrl stationsOn(const QString& hostName) const;
+};
+
+// Where the update fetches its lists. The radio list comes from the radio directory's servers as
+// found at run time; SIECIOWNIK_RADIO_SOURCE names one server to use instead (a mirror, a test
+// server). The TV lists come from one fixed place, which SIECIOWNIK_TV_SOURCE can move.
 struct UpdateSources {
-  QUrl radioStations;  // the radio directory's JSON station list
-  QUrl tvChannels;     // the TV directory's channel list
-  QUrl tvStreams;      // and its stream list
+  QList<QUrl> radioStations;      // when not empty: these, in this order, instead of the directory's
+  RadioDirectory radioDirectory;
+  QUrl tvChannels;                // the TV directory's channel list
+  QUrl tvStreams;                 // and its stream list
 };
 UpdateSources updateSources();
 
