@@ -10,6 +10,7 @@
 #include "catalogue/feedcolumns.h"
 #include "catalogue/feedfile.h"
 #include "catalogue/feedtext.h"
+#include "platform/texttrim.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void checkWrittenBack(const TvStation& record) {
   QByteArray line;
   appendFeedLine(record, line);
   TvStation again;
-  if (parseFeedLine(trimFeed(line), again)) fail("a loaded TV record does not load after it is written");
+  if (parseFeedLine(platform::trimControls(line), again)) fail("a loaded TV record does not load after it is written");
   if (again.Name != record.Name || again.StreamUrl != record.StreamUrl || again.RegionId != record.RegionId ||
       again.QualityBps != record.QualityBps || again.PlayerKind != record.PlayerKind ||
       again.Categories != record.Categories || again.Live != record.Live)
@@ -44,7 +45,7 @@ void checkWrittenBack(const RadioStation& record) {
   QByteArray line;
   appendFeedLine(record, line);
   RadioStation again;
-  if (parseFeedLine(trimFeed(line), again)) fail("a loaded radio record does not load after it is written");
+  if (parseFeedLine(platform::trimControls(line), again)) fail("a loaded radio record does not load after it is written");
   if (again.Name != record.Name || again.StreamUrl != record.StreamUrl || again.RegionId != record.RegionId ||
       again.QualityBps != record.QualityBps || again.PlayerKind != record.PlayerKind ||
       again.Categories != record.Categories || (survives(record.Www) && again.Www != record.Www))

@@ -45,11 +45,6 @@ BrowserPanel<Station>::BrowserPanel(Setup setup)
       names_(setup.names),
       updater_(setup.updater) {}
 
-template <class Station>
-void BrowserPanel<Station>::SetRefreshHook() {
-  refreshHook_ = [this] { FillRegionList(); };
-}
-
 // The stations read before a read error are listed, so they can be played; none can be changed.
 template <class Station>
 void BrowserPanel<Station>::Load() {

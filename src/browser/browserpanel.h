@@ -31,7 +31,7 @@ class BrowserPanel {
   explicit BrowserPanel(Setup setup);
 
   // The refresh the catalogue runs after loading and before every save.
-  void SetRefreshHook();
+  void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
   void Load();
   void Save();
   // A catalogue that did not load in full is never written over: the file still holds the

@@ -31,30 +31,28 @@ StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Servi
   radio_ = std::make_unique<BrowserPanel<catalogue::RadioStation>>(BrowserPanel<catalogue::RadioStation>::Setup{
       fmForm_->controls(), radioStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kRadioFeedName,
       *names_, *updater_, readThrough});
-  connectPanel(*tv_);
-  connectPanel(*radio_);
+  // Each control raises the handler of its own name; both region lists share ListBox1Click.
   const PanelControls& tv = tvForm_->controls();
+  connect(tv.regionList, &QListWidget::itemSelectionChanged, this, [this, list = tv.regionList] { ListBox1Click(list); });
+  connect(tv.stationList, &QListWidget::itemSelectionChanged, this, &StationBrowser::ListBox2Click);
   connect(tv.addButton, &QPushButton::clicked, this, &StationBrowser::Button7Click);
   connect(tv.editButton, &QPushButton::clicked, this, &StationBrowser::Button8Click);
+  connect(tv.deleteButton, &QPushButton::clicked, this, &StationBrowser::Button9Click);
+  connect(tv.copyButton, &QPushButton::clicked, this, &StationBrowser::Button10Click);
   const PanelControls& fm = fmForm_->controls();
+  connect(fm.regionList, &QListWidget::itemSelectionChanged, this, [this, list = fm.regionList] { ListBox1Click(list); });
+  connect(fm.stationList, &QListWidget::itemSelectionChanged, this, &StationBrowser::ListBox4Click);
   connect(fm.addButton, &QPushButton::clicked, this, &StationBrowser::Button5Click);
   connect(fm.editButton, &QPushButton::clicked, this, &StationBrowser::Button11Click);
+  connect(fm.deleteButton, &QPushButton::clicked, this, &StationBrowser::Button12Click);
+  connect(fm.copyButton, &QPushButton::clicked, this, &StationBrowser::Button13Click);
 }
 
 StationBrowser::~StationBrowser() = default;
 
-template <class Station>
-void StationBrowser::connectPanel(BrowserPanel<Station>& panel) {
-  const PanelControls& c = panel.controls();
-  connect(c.regionList, &QListWidget::itemSelectionChanged, this, [this, list = c.regionList] { ListBox1Click(list); });
-  connect(c.stationList, &QListWidget::itemSelectionChanged, this, [&panel] { panel.StationClick(); });
-  connect(c.deleteButton, &QPushButton::clicked, this, [&panel] { panel.DeleteClick(); });
-  connect(c.copyButton, &QPushButton::clicked, this, [&panel] { panel.CopyClick(); });
-}
-
 void StationBrowser::SetRefreshHooks() {
-  tv_->SetRefreshHook();
-  radio_->SetRefreshHook();
+  tv_->SetRefreshHook([this, list = tvForm_->controls().regionList] { FillRegionList(list); });
+  radio_->SetRefreshHook([this, list = fmForm_->controls().regionList] { FillRegionList(list); });
 }
 
 void StationBrowser::LoadTvFeed() { tv_->Load(); }

@@ -75,9 +75,6 @@ class StationBrowser final : public QObject {
   QString changeRefusal() const;
 
  private:
-  template <class Station>
-  void connectPanel(BrowserPanel<Station>& panel);
-
   platform::Services services_;
   QWidget* mainWindow_;
   QString catalogueFolder_;

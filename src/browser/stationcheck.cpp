@@ -1,6 +1,7 @@
 #include "stationcheck.h"
 
 #include "catalogue/regions.h"
+#include "platform/texttrim.h"
 
 namespace browser {
 namespace {
@@ -16,7 +17,7 @@ void unbreak(QString& text) {
 }
 
 void normaliseAddress(QString& text, bool removeScheme) {
-  text = trimBlanks(text);
+  text = platform::trimControls(text).toString();
   // Every leading "http://": one left in place would be taken off by the next load of the file, and
   // the catalogue would then hold something else than what was stored.
   while (removeScheme && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
@@ -38,19 +39,11 @@ std::optional<qint64> wholeNumber(const QString& text) {
 
 }  // namespace
 
-QString trimBlanks(const QString& text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && text[begin].unicode() <= 32) ++begin;
-  while (end > begin && text[end - 1].unicode() <= 32) --end;
-  return text.mid(begin, end - begin);
-}
-
 std::optional<FieldProblem> checkStationFields(StationFields& fields, const NameTaken& nameTaken) {
   for (QString* text : {&fields.name, &fields.www, &fields.streamUrl, &fields.quality}) unbreak(*text);
   if (fields.scheduleWww) unbreak(*fields.scheduleWww);
 
-  fields.name = trimBlanks(fields.name);
+  fields.name = platform::trimControls(fields.name).toString();
   if (fields.name.isEmpty() || fields.name == kEmptyMark)
     return FieldProblem{QStringLiteral("Musisz podać nazwę strumienia"), EditorField::Name};
   if (fields.regionRow < 0 || fields.regionRow >= catalogue::kRegionCount)
@@ -62,7 +55,7 @@ std::optional<FieldProblem> checkStationFields(StationFields& fields, const Name
   normaliseAddress(fields.streamUrl, false);
   if (fields.www.isEmpty() && fields.streamUrl.isEmpty())
     return FieldProblem{QStringLiteral("Nie określono adresu strumienia ani WWW"), EditorField::StreamUrl};
-  fields.quality = trimBlanks(fields.quality);
+  fields.quality = platform::trimControls(fields.quality).toString();
   if (!fields.quality.isEmpty()) {
     const std::optional<qint64> kbps = wholeNumber(fields.quality);
     if (!kbps || *kbps < 0 || *kbps > kMaxQualityKbps)

@@ -35,7 +35,4 @@ std::optional<FieldProblem> checkStationFields(StationFields& fields, const Name
 // The stored bit rate of a checked quality field: kbit/s times 1000, 0 when empty.
 qint32 qualityBps(const QString& quality);
 
-// The text without blanks and control characters (codes 0 to 32) at both ends.
-QString trimBlanks(const QString& text);
-
 }  // namespace browser

@@ -5,13 +5,12 @@
 
 #include "catalogue/feedinteger.h"
 #include "catalogue/feedtext.h"
+#include "platform/texttrim.h"
 
 namespace catalogue {
 namespace {
 
 constexpr QByteArrayView kHttpPrefix = "http://";
-
-bool isTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 template <typename Station>
 DroppedLine dropped(const FeedColumn<Station>& column, int position, DroppedLine::Reason reason, QByteArrayView text) {
@@ -25,25 +24,17 @@ DroppedLine dropped(const FeedColumn<Station>& column, int position, DroppedLine
 
 }  // namespace
 
-QByteArrayView trimFeed(QByteArrayView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
-  while (begin < end && isTrimmed(text[begin])) ++begin;
-  while (end > begin && isTrimmed(text[end - 1])) --end;
-  return text.sliced(begin, end - begin);
-}
-
 QByteArrayView TakeFeedColumn(QByteArrayView& line) {
   const char* tab = line.isEmpty() ? nullptr : static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
   QByteArrayView taken = line;
   if (tab) {
     const qsizetype at = tab - line.data();
     taken = line.first(at);
-    line = trimFeed(line.sliced(at + 1));
+    line = platform::trimControls(line.sliced(at + 1));
   } else {
     line = {};
   }
-  taken = trimFeed(taken);
+  taken = platform::trimControls(taken);
   if (taken.size() == 1 && taken.front() == '-') return {};
   return taken;
 }

@@ -66,9 +66,6 @@ constexpr std::span<const FeedColumn<TvStation>> feedColumns<TvStation>() { retu
 template <>
 constexpr std::span<const FeedColumn<RadioStation>> feedColumns<RadioStation>() { return kRadioFeedColumns; }
 
-// Codes 0 to 32 removed at both ends.
-QByteArrayView trimFeed(QByteArrayView text);
-
 // One column off the front of the line: the text before the first TAB, trimmed, with "-" read as
 // empty; the line keeps what follows the TAB, trimmed, so a run of TABs is one separator. Once the
 // columns run out every further column is empty.

@@ -7,6 +7,7 @@
 #include "catalogue/feedbuffer.h"
 #include "catalogue/feedcolumns.h"
 #include "catalogue/filereplace.h"
+#include "platform/texttrim.h"
 
 namespace catalogue {
 namespace {
@@ -24,7 +25,7 @@ LoadResult loadFeed(QIODevice& device, std::vector<Station>& into, const LoadOpt
       case FeedReader::Line:
         break;
     }
-    line = trimFeed(line);
+    line = platform::trimControls(line);
     if (line.isEmpty() || line.front() == ';') continue;
     Station record;
     if (std::optional<DroppedLine> dropped = parseFeedLine(line, record)) {

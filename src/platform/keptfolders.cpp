@@ -10,6 +10,7 @@
 
 #include "platform/descriptor.h"
 #include "platform/folders.h"
+#include "platform/programfolder.h"
 #include "platform/registrystore.h"
 
 namespace platform {
@@ -18,15 +19,6 @@ namespace {
 QString userDatabaseHome() {
   const passwd* entry = ::getpwuid(::geteuid());
   return entry != nullptr && entry->pw_dir != nullptr ? QFile::decodeName(entry->pw_dir) : QString();
-}
-
-// The running executable's folder, without needing an application object.
-QString executableFolder() {
-  char path[4096];
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return {};
-  path[length] = '\0';
-  return QFileInfo(QFile::decodeName(path)).path();
 }
 
 QString folderOf(const QString& file) { return QFileInfo(file).path(); }
@@ -67,9 +59,8 @@ KeptFolders KeptFolders::ofThisSession() {
   if (QDir::isAbsolutePath(runtime)) folders << runtime;
   folders << desktopSpecialFolders();
   // The program's folder and the places its catalogues and help page may be kept in.
-  const QString program = executableFolder();
-  if (!program.isEmpty()) folders << program << program + QStringLiteral("/../share/sieciownik");
-  folders << userDataHome() + QStringLiteral("/sieciownik");
+  const QString program = programFolder();
+  folders << program << installedShareFolder(program) << userDataFolder();
   return of(folders);
 }
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <unistd.h>
 
+#include "platform/folders.h"
+
 namespace platform {
 namespace {
 
@@ -16,17 +18,13 @@ QString withSeparator(QString folder) {
 
 bool userMayWrite(const QString& folder) { return ::access(QFile::encodeName(folder).constData(), W_OK) == 0; }
 
-QString installedShareFolder(const QString& exeFolder) {
-  return withSeparator(QDir::cleanPath(exeFolder + QStringLiteral("../share/sieciownik")));
-}
-
-QString userDataHome() {
-  const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-  if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
-  return qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
-}
-
 }  // namespace
+
+QString installedShareFolder(const QString& executableFolder) {
+  return withSeparator(QDir::cleanPath(executableFolder + QStringLiteral("/../share/sieciownik")));
+}
+
+QString userDataFolder() { return withSeparator(userDataHome() + QStringLiteral("/sieciownik")); }
 
 QString programFolder() { return withSeparator(QCoreApplication::applicationDirPath()); }
 
@@ -36,7 +34,7 @@ QString dataFolderFor(const QString& executableFolder, const QStringList& dataFi
   const QString exeFolder = withSeparator(executableFolder);
   if (userMayWrite(exeFolder)) return exeFolder;
 
-  const QString userFolder = withSeparator(userDataHome() + QStringLiteral("/sieciownik"));
+  const QString userFolder = userDataFolder();
   QDir().mkpath(userFolder);
   const QStringList installedFolders{exeFolder, installedShareFolder(exeFolder)};
   for (const QString& name : dataFiles) {

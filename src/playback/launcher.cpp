@@ -5,6 +5,7 @@
 
 #include "browser/listbox.h"
 #include "browser/stationbrowser.h"
+#include "catalogue/pageaddress.h"
 #include "catalogue/stationnames.h"
 #include "platform/messageboxes.h"
 #include "platform/shell.h"
@@ -117,7 +118,7 @@ void Launcher::start(const StartRoute& route, QWidget* panel, const QString& sta
 }
 
 void Launcher::openPage(const QString& field) {
-  services_.shell.ShellOpen(pageAddress(field), {}, platform::ShowState::Normal);
+  services_.shell.ShellOpen(catalogue::pageAddress(field), {}, platform::ShowState::Normal);
 }
 
 }  // namespace playback

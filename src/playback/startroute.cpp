@@ -1,6 +1,7 @@
 #include "startroute.h"
 
 #include "catalogue/flags.h"
+#include "catalogue/pageaddress.h"
 
 namespace playback {
 namespace {
@@ -8,7 +9,7 @@ namespace {
 const QString kExternalPlayer = QStringLiteral("realplay");
 
 StartRoute route(const QString& streamUrl, const QString& www, bool external) {
-  if (streamUrl.isEmpty()) return {StartRoute::HomePage, pageAddress(www), {}};
+  if (streamUrl.isEmpty()) return {StartRoute::HomePage, catalogue::pageAddress(www), {}};
   if (external) return {StartRoute::ExternalPlayer, kExternalPlayer, streamUrl};
   return {StartRoute::PlayerWindow, streamUrl, {}};
 }
@@ -21,17 +22,6 @@ StartRoute routeTvStart(const catalogue::TvStation& station) {
 
 StartRoute routeRadioStart(const catalogue::RadioStation& station) {
   return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::kRadioRealPlayer);
-}
-
-QString pageAddress(const QString& field) {
-  // A field that already is a whole web address (an "https://" page from a directory update, a
-  // prefix typed in capitals) opens as it is; "http://https://..." would open nothing. Any other
-  // scheme (file:, smb:, a handler's own) goes behind "http://" and so never reaches the desktop
-  // as a target of its own.
-  if (field.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-      field.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
-    return field;
-  return QStringLiteral("http://") + field;
 }
 
 }  // namespace playback

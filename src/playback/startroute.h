@@ -25,8 +25,4 @@ struct StartRoute {
 StartRoute routeTvStart(const catalogue::TvStation& station);
 StartRoute routeRadioStart(const catalogue::RadioStation& station);
 
-// The address of a station page; the catalogue keeps its fields without "http://", which goes in
-// front again unless the field is already an http:// or https:// address.
-QString pageAddress(const QString& field);
-
 }  // namespace playback

@@ -1,5 +1,7 @@
 #include "querycoding.h"
 
+#include "platform/texttrim.h"
+
 namespace search {
 
 QByteArray ToCodePage(QStringView text, platform::CodePage codePage) {
@@ -7,18 +9,14 @@ QByteArray ToCodePage(QStringView text, platform::CodePage codePage) {
 }
 
 std::optional<QByteArray> EncodeQuery(QByteArrayView text) {
-  const auto isBlank = [](char byte) { return static_cast<unsigned char>(byte) <= 32; };
-  qsizetype first = 0;
-  qsizetype last = text.size();
-  while (first < last && isBlank(text[first])) ++first;
-  while (last > first && isBlank(text[last - 1])) --last;
-  if (first == last) return std::nullopt;
+  const QByteArrayView query = platform::trimControls(text);
+  if (query.isEmpty()) return std::nullopt;
 
   static constexpr char kHexDigits[] = "0123456789ABCDEF";
   QByteArray encoded;
-  encoded.reserve((last - first) * 3);
-  for (qsizetype i = first; i < last; ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
+  encoded.reserve(query.size() * 3);
+  for (const char c : query) {
+    const auto byte = static_cast<unsigned char>(c);
     if (byte == ' ') {
       encoded += '+';
     } else if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||

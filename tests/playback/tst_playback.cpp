@@ -2,6 +2,7 @@
 
 #include <QProcess>
 
+#include "catalogue/pageaddress.h"
 #include "catalogue/stationnames.h"
 #include "launcherharness.h"
 #include "platform/shell.h"
@@ -113,7 +114,7 @@ class PlaybackLogicTest : public QObject {
   void pageAddresses() {
     QFETCH(QString, field);
     QFETCH(QString, address);
-    QCOMPARE(playback::pageAddress(field), address);
+    QCOMPARE(catalogue::pageAddress(field), address);
   }
 
   void startRoutes() {

@@ -5,6 +5,7 @@
 
 #include "catalogue/feedcolumns.h"
 #include "catalogue/feedtext.h"
+#include "platform/texttrim.h"
 #include "stationjson.h"
 
 namespace feedtool {
@@ -30,7 +31,7 @@ bool isSignificant(QByteArrayView trimmed) { return !trimmed.isEmpty() && trimme
 
 InputForm detectForm(const QList<QByteArrayView>& lines) {
   for (QByteArrayView line : lines) {
-    const QByteArrayView trimmed = catalogue::trimFeed(line);
+    const QByteArrayView trimmed = platform::trimControls(line);
     if (isSignificant(trimmed)) return trimmed.front() == '{' ? InputForm::JsonLines : InputForm::Text;
   }
   return InputForm::Text;
@@ -63,7 +64,7 @@ bool readTextLine(QByteArrayView line, Station& station, QString& problem) {
   }
   QByteArray bytes;
   catalogue::appendToFeedCodePage(text, bytes);
-  if (const auto dropped = catalogue::parseFeedLine(catalogue::trimFeed(bytes), station)) {
+  if (const auto dropped = catalogue::parseFeedLine(platform::trimControls(bytes), station)) {
     problem = describeDroppedLine(*dropped);
     return false;
   }
@@ -88,7 +89,7 @@ std::vector<Station> readStations(const QByteArray& content, InputForm form, std
   if (form == InputForm::Detect) form = detectForm(lines);
   std::vector<Station> stations;
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    const QByteArrayView trimmed = catalogue::trimFeed(lines[i]);
+    const QByteArrayView trimmed = platform::trimControls(lines[i]);
     if (trimmed.isEmpty() || (form == InputForm::Text && trimmed.front() == ';')) continue;
     Station station;
     QString problem;

@@ -66,7 +66,6 @@ class BodyFetch final : public QObject {
   QTimer deadline_;
   QByteArrayList body_;
   qint64 received_ = 0;
-  FetchFailure abortReason_ = FetchFailure::None;
 };
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <QUrl>
 
+#include "catalogue/pageaddress.h"
 #include "platform/codepage.h"
 
 namespace catalogue::sources {
@@ -120,16 +121,10 @@ QString homePageText(QStringView text) {
   return address;
 }
 
-QString homePageAddress(QStringView www) {
-  if (www.isEmpty()) return {};
-  if (www.contains(QLatin1String("://"))) return www.toString();
-  return QStringLiteral("http://") + www.toString();
-}
-
 QString nameFromAddresses(QStringView homePage, QStringView stream) {
   for (QStringView address : {homePage, stream}) {
     if (address.isEmpty()) continue;
-    const QUrl url = QUrl::fromUserInput(homePageAddress(address));
+    const QUrl url = QUrl::fromUserInput(catalogue::pageAddress(address));
     QString host = url.host();
     if (host.startsWith(QLatin1String("www."))) host.remove(0, 4);
     if (!host.isEmpty()) return host;

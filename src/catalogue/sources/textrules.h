@@ -22,10 +22,6 @@ QString streamAddress(QStringView text);
 // web address.
 QString homePageText(QStringView text);
 
-// What a catalogue home page column means as a full address: "http://" is put back in front
-// unless the text already names its scheme.
-QString homePageAddress(QStringView www);
-
 // A stand-in name for a station whose own name has nothing the catalogue can keep: the host of
 // its home page or, failing that, of its stream.
 QString nameFromAddresses(QStringView homePage, QStringView stream);

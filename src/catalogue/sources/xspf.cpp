@@ -1,6 +1,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "catalogue/pageaddress.h"
 #include "catalogue/sources/playlist.h"
 #include "catalogue/sources/textrules.h"
 
@@ -85,7 +86,7 @@ QByteArray writeXspf(const Playlist& playlist) {
     xml.writeTextElement(QStringLiteral("location"), entry.address);
     xml.writeTextElement(QStringLiteral("title"), entry.title);
     const QString www = entry.attributes.value(kHomePageAttribute);
-    if (!www.isEmpty()) xml.writeTextElement(QStringLiteral("info"), homePageAddress(www));
+    if (!www.isEmpty()) xml.writeTextElement(QStringLiteral("info"), catalogue::pageAddress(www));
     xml.writeStartElement(QStringLiteral("extension"));
     xml.writeAttribute(QStringLiteral("application"), kExtensionApplication);
     for (const auto& [element, name] : kExtensionFields) {
