@@ -1,11 +1,14 @@
 #include "stationeditor.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "browser/catalogueedits.h"
 #include "browser/nameorder.h"
 #include "catalogue/regions.h"
+#include "catalogue/stations.h"
 #include "platform/fitcaptions.h"
 #include "platform/messageboxes.h"
 
@@ -46,6 +49,63 @@ qint32 StationEditor::chosenRegionId() const {
   const int row = f_.region->currentIndex();
   return row >= 0 && row < catalogue::kRegionCount ? catalogue::Regions[row].Id : 0;
 }
+
+template <class Station>
+void StationEditor::showStation(const Station& station) {
+  f_.name->setText(station.Name);
+  f_.www->setText(station.Www);
+  f_.streamUrl->setText(station.StreamUrl);
+  f_.quality->setText(EditedIndex < 0 ? QString() : QString::number(station.QualityBps / 1000));
+  // The button of the station's kind, or the last one for a kind no button has.
+  QAbstractButton* kindButton = f_.playerKinds.back().button;
+  for (const FlagControl& kind : f_.playerKinds)
+    if (kind.mask == station.PlayerKind) {
+      kindButton = kind.button;
+      break;
+    }
+  kindButton->setChecked(true);
+  for (const FlagControl& category : f_.categories) category.button->setChecked((station.Categories & category.mask) != 0);
+  if constexpr (requires { station.ScheduleWww; }) {
+    f_.scheduleWww->setText(station.ScheduleWww);
+    f_.live->setChecked(station.Live);
+  }
+}
+
+template <class Station>
+Station StationEditor::storedStation() const {
+  Station station;
+  station.Name = f_.name->text();
+  station.RegionId = chosenRegionId();
+  station.Www = f_.www->text();
+  station.StreamUrl = f_.streamUrl->text();
+  station.QualityBps = qualityBps(f_.quality->text());
+  station.PlayerKind = f_.playerKinds.back().mask;
+  for (const FlagControl& kind : f_.playerKinds)
+    if (kind.button->isChecked()) {
+      station.PlayerKind = kind.mask;
+      break;
+    }
+  station.Categories = 0;
+  for (const FlagControl& category : f_.categories)
+    if (category.button->isChecked()) station.Categories |= category.mask;
+  if constexpr (requires { station.ScheduleWww; }) {
+    station.ScheduleWww = f_.scheduleWww->text();
+    station.Live = f_.live->isChecked();
+  }
+  return station;
+}
+
+template <class Station>
+void StationEditor::editStation(std::vector<Station>& stations, int index, const Station& fresh, int freshRegionRow) {
+  EditedIndex = index;
+  showStation(index < 0 ? fresh : stations[index]);
+  f_.region->setCurrentIndex(index < 0 ? freshRegionRow : catalogue::regionRowById(stations[index].RegionId));
+  if (!showCentred()) return;
+  fileStation(stations, index, storedStation<Station>(), names_);
+}
+
+template void StationEditor::editStation(catalogue::TvStations&, int, const catalogue::TvStation&, int);
+template void StationEditor::editStation(catalogue::RadioStations&, int, const catalogue::RadioStation&, int);
 
 bool StationEditor::showCentred() {
   f_.name->setFocus();

@@ -2,9 +2,12 @@
 
 #include <QCollator>
 #include <QDialog>
+#include <vector>
 
 #include "browser/stationcheck.h"
 
+class QAbstractButton;
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -24,6 +27,12 @@ class StationEditor : public QDialog {
   void Button1Click();
 
  protected:
+  // A radio button or check box of the dialog and the bit of the station it stands for.
+  struct FlagControl {
+    QAbstractButton* button;
+    quint8 mask;
+  };
+  // Which control shows which field or bit of a station.
   struct Fields {
     QLineEdit* name;
     QComboBox* region;
@@ -33,22 +42,34 @@ class StationEditor : public QDialog {
     QLineEdit* quality;
     QPushButton* ok;
     QPushButton* cancel;
+    // One radio button a player kind; the last one also shows any value no other one has.
+    std::vector<FlagControl> playerKinds;
+    std::vector<FlagControl> categories;
+    QCheckBox* live;  // nullptr in the radio dialog
   };
   StationEditor(QWidget* mainWindow, platform::MessageBoxes& boxes);
   // Once the designed controls exist: the dialog's font and frame, the region box, the buttons.
   void finishSetUp(const Fields& fields, const QFont& font);
   // Whether another station than EditedIndex of the region has this name.
   virtual bool nameTaken(const QString& name, qint32 regionId) const = 0;
-  // Name field active, centred over the main window, modal. True for OK.
-  bool showCentred();
-  // The Id of the region chosen in the region box.
-  qint32 chosenRegionId() const;
-  const Fields& fields() const { return f_; }
+  // Opens the dialog for stations[index], or for `fresh` in the region row `freshRegionRow` when
+  // index is -1. On OK the array has the station filed anew at its alphabetical place; on cancel
+  // nothing changed.
+  template <class Station>
+  void editStation(std::vector<Station>& stations, int index, const Station& fresh, int freshRegionRow);
 
   QCollator names_;
 
  private:
   void FormCreate();
+  template <class Station>
+  void showStation(const Station& station);
+  template <class Station>
+  Station storedStation() const;
+  // Name field active, centred over the main window, modal. True for OK.
+  bool showCentred();
+  // The Id of the region chosen in the region box.
+  qint32 chosenRegionId() const;
 
   QWidget* mainWindow_;
   platform::MessageBoxes& boxes_;

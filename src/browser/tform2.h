@@ -26,9 +26,6 @@ class TForm2 final : public StationEditor {
   bool nameTaken(const QString& name, qint32 regionId) const override;
 
  private:
-  void showStation(const catalogue::TvStation& station);
-  catalogue::TvStation storedStation() const;
-
   Ui::TForm2* ui;
   catalogue::TvStations& stations_;
   std::function<int()> selectedRegion_;

@@ -1,77 +1,38 @@
 #include "tform3.h"
 
 #include "browser/catalogueedits.h"
-#include "catalogue/regions.h"
+#include "catalogue/flags.h"
 #include "platform/fonts.h"
 #include "ui_tform3.h"
 
 namespace browser {
-namespace {
-
-QFont dialogFont() { return platform::describedFont(platform::Face::MsSansSerif, 11); }
-
-}  // namespace
 
 TForm3::TForm3(QWidget* mainWindow, platform::MessageBoxes& boxes, catalogue::RadioStations& stations,
                std::function<int()> selectedRegion)
     : StationEditor(mainWindow, boxes), ui(new Ui::TForm3), stations_(stations), selectedRegion_(std::move(selectedRegion)) {
   ui->setupUi(this);
-  finishSetUp({ui->Edit1, ui->ComboBox1, ui->Edit2, nullptr, ui->Edit4, ui->Edit5, ui->Button1, ui->Button2},
-              dialogFont());
+  using namespace catalogue;
+  finishSetUp({ui->Edit1, ui->ComboBox1, ui->Edit2, nullptr, ui->Edit4, ui->Edit5, ui->Button1, ui->Button2,
+               {{ui->RadioButton1, radioplayer::kShoutcast},
+                {ui->RadioButton2, radioplayer::kRealPlayer},
+                {ui->RadioButton3, radioplayer::kWindowsMedia},
+                {ui->RadioButton4, radioplayer::kOggVorbis},
+                {ui->RadioButton5, radioplayer::kQuickTime}},
+               {{ui->CheckBox2, category::kEntertainment},
+                {ui->CheckBox1, category::kNews},
+                {ui->CheckBox3, category::kDiaspora},
+                {ui->CheckBox4, category::kReligious},
+                {ui->CheckBox6, category::kMusic}},
+               nullptr},
+              platform::describedFont(platform::Face::MsSansSerif, 11));
 }
 
 TForm3::~TForm3() { delete ui; }
 
 void TForm3::EditStation(int index) {
-  EditedIndex = index;
-  if (index < 0) {
-    catalogue::RadioStation fresh;
-    fresh.PlayerKind = 1;
-    showStation(fresh);
-    ui->ComboBox1->setCurrentIndex(selectedRegion_());
-  } else {
-    showStation(stations_[index]);
-    ui->ComboBox1->setCurrentIndex(catalogue::regionRowById(stations_[index].RegionId));
-  }
-  if (!showCentred()) return;
-  fileStation(stations_, index, storedStation(), names_);
-}
-
-void TForm3::showStation(const catalogue::RadioStation& station) {
-  ui->Edit1->setText(station.Name);
-  ui->Edit2->setText(station.Www);
-  ui->Edit4->setText(station.StreamUrl);
-  ui->Edit5->setText(EditedIndex < 0 ? QString() : QString::number(station.QualityBps / 1000));
-  switch (station.PlayerKind) {
-    case 1: ui->RadioButton1->setChecked(true); break;
-    case 2: ui->RadioButton2->setChecked(true); break;
-    case 4: ui->RadioButton3->setChecked(true); break;
-    case 8: ui->RadioButton4->setChecked(true); break;
-    default: ui->RadioButton5->setChecked(true); break;
-  }
-  ui->CheckBox2->setChecked((station.Categories & 0x01) != 0);
-  ui->CheckBox1->setChecked((station.Categories & 0x02) != 0);
-  ui->CheckBox3->setChecked((station.Categories & 0x04) != 0);
-  ui->CheckBox4->setChecked((station.Categories & 0x08) != 0);
-  ui->CheckBox6->setChecked((station.Categories & 0x10) != 0);
-}
-
-catalogue::RadioStation TForm3::storedStation() const {
-  catalogue::RadioStation station;
-  station.Name = ui->Edit1->text();
-  station.RegionId = chosenRegionId();
-  station.Www = ui->Edit2->text();
-  station.StreamUrl = ui->Edit4->text();
-  station.QualityBps = qualityBps(ui->Edit5->text());
-  station.PlayerKind = ui->RadioButton1->isChecked()   ? 1
-                       : ui->RadioButton2->isChecked() ? 2
-                       : ui->RadioButton3->isChecked() ? 4
-                       : ui->RadioButton4->isChecked() ? 8
-                                                       : 16;
-  station.Categories = (ui->CheckBox2->isChecked() ? 0x01 : 0) | (ui->CheckBox1->isChecked() ? 0x02 : 0) |
-                       (ui->CheckBox3->isChecked() ? 0x04 : 0) | (ui->CheckBox4->isChecked() ? 0x08 : 0) |
-                       (ui->CheckBox6->isChecked() ? 0x10 : 0);
-  return station;
+  catalogue::RadioStation fresh;
+  fresh.PlayerKind = catalogue::radioplayer::kShoutcast;
+  editStation(stations_, index, fresh, selectedRegion_());
 }
 
 bool TForm3::nameTaken(const QString& name, qint32 regionId) const {

@@ -26,9 +26,6 @@ class TForm3 final : public StationEditor {
   bool nameTaken(const QString& name, qint32 regionId) const override;
 
  private:
-  void showStation(const catalogue::RadioStation& station);
-  catalogue::RadioStation storedStation() const;
-
   Ui::TForm3* ui;
   catalogue::RadioStations& stations_;
   std::function<int()> selectedRegion_;

@@ -3,27 +3,27 @@
 namespace catalogue {
 
 const std::array<FlagName, 6> CategoryNames = {{
-    {0x01, u"rozrywka"},
-    {0x02, u"informacje"},
-    {0x04, u"polonijne"},
-    {0x08, u"religijne"},
-    {0x10, u"muzyczne"},
-    {0x20, u"erotyczne"},
+    {category::kEntertainment, u"rozrywka"},
+    {category::kNews, u"informacje"},
+    {category::kDiaspora, u"polonijne"},
+    {category::kReligious, u"religijne"},
+    {category::kMusic, u"muzyczne"},
+    {category::kAdult, u"erotyczne"},
 }};
 
 const std::array<FlagName, 4> TvPlayerKinds = {{
-    {1, u"RealPlayer"},
-    {2, u"Windows Media Video"},
-    {4, u"NSV"},
-    {8, u"inne"},
+    {tvplayer::kRealPlayer, u"RealPlayer"},
+    {tvplayer::kWindowsMedia, u"Windows Media Video"},
+    {tvplayer::kNullsoft, u"NSV"},
+    {tvplayer::kOther, u"inne"},
 }};
 
 const std::array<FlagName, 5> RadioPlayerKinds = {{
-    {1, u"Shoutcast"},
-    {2, u"RealPlayer"},
-    {4, u"Windows Media Audio"},
-    {8, u"OGG Vorbis"},
-    {16, u"QuickTime"},
+    {radioplayer::kShoutcast, u"Shoutcast"},
+    {radioplayer::kRealPlayer, u"RealPlayer"},
+    {radioplayer::kWindowsMedia, u"Windows Media Audio"},
+    {radioplayer::kOggVorbis, u"OGG Vorbis"},
+    {radioplayer::kQuickTime, u"QuickTime"},
 }};
 
 QString DescribeFlags(quint8 value, std::span<const FlagName> table) {

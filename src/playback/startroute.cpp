@@ -17,11 +17,11 @@ StartRoute route(const QString& streamUrl, const QString& www, bool external) {
 }  // namespace
 
 StartRoute routeTvStart(const catalogue::TvStation& station) {
-  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::kTvRealPlayer);
+  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::tvplayer::kRealPlayer);
 }
 
 StartRoute routeRadioStart(const catalogue::RadioStation& station) {
-  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::kRadioRealPlayer);
+  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::radioplayer::kRealPlayer);
 }
 
 }  // namespace playback

@@ -327,6 +327,59 @@ class BrowserEditorsTest : public QObject {
     QCOMPARE(count, filed ? std::size_t{2} : std::size_t{1});
     QVERIFY(h.boxes.shown.empty());
   }
+
+  // Each radio button and check box of both dialogs against the number the catalogue stores for it,
+  // both ways: a swapped pair of masks fails here.
+  void eachControlStandsForItsOwnBit_data() {
+    QTest::addColumn<bool>("tv");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("categories");
+    const QList<std::pair<const char*, int>> tvKinds{
+        {"RadioButton1", 2}, {"RadioButton2", 1}, {"RadioButton3", 4}, {"RadioButton4", 8}};
+    const QList<std::pair<const char*, int>> radioKinds{
+        {"RadioButton1", 1}, {"RadioButton2", 2}, {"RadioButton3", 4}, {"RadioButton4", 8}, {"RadioButton5", 16}};
+    const QList<std::pair<const char*, int>> categories{{"CheckBox2", 0x01}, {"CheckBox1", 0x02}, {"CheckBox3", 0x04},
+                                                        {"CheckBox4", 0x08}, {"CheckBox6", 0x10}, {"CheckBox7", 0x20}};
+    for (const auto& [name, kind] : tvKinds) QTest::newRow(qPrintable(QStringLiteral("TV %1").arg(name))) << true << name << kind << 0;
+    for (const auto& [name, kind] : radioKinds)
+      QTest::newRow(qPrintable(QStringLiteral("radio %1").arg(name))) << false << name << kind << 0;
+    for (const auto& [name, bits] : categories) {
+      QTest::newRow(qPrintable(QStringLiteral("TV %1").arg(name))) << true << name << 8 << bits;
+      if (bits != 0x20) QTest::newRow(qPrintable(QStringLiteral("radio %1").arg(name))) << false << name << 16 << bits;
+    }
+  }
+  void eachControlStandsForItsOwnBit() {
+    QFETCH(bool, tv);
+    QFETCH(QString, control);
+    QFETCH(int, kind);
+    QFETCH(int, categories);
+    catalogue::TvStation tvStation = browsertest::tv("Kanał", 48);
+    catalogue::RadioStation radioStation = radio("Stacja", 48);
+    tvStation.PlayerKind = radioStation.PlayerKind = quint8(kind);
+    tvStation.Categories = radioStation.Categories = quint8(categories);
+    Harness h({tvStation}, {radioStation});
+    auto* regions = tv ? h.regions() : h.fmControl<QListWidget>("ListBox3");
+    auto* stations = tv ? h.stations() : h.fmControl<QListWidget>("ListBox4");
+    Harness::choose(regions, QStringLiteral("Polska"));
+    Harness::choose(stations, tv ? QStringLiteral("Kanał") : QStringLiteral("Stacja"));
+    bool shown = false;
+    whenDialogOpens([&](QDialog* d) {
+      auto* button = d->findChild<QAbstractButton*>(control);
+      shown = button->isChecked();
+      // Stored back from the controls alone: every box off, then this one on.
+      for (auto* box : d->findChildren<QCheckBox*>())
+        if (box->objectName() != QLatin1String("CheckBox5")) box->setChecked(false);
+      button->setChecked(true);
+      ok(d);
+    });
+    (tv ? h.button("Button8") : h.fmControl<QPushButton>("Button11"))->click();
+    QVERIFY(shown);
+    const quint8 storedKind = tv ? h.tvFile().front().PlayerKind : h.radioFile().front().PlayerKind;
+    const quint8 storedCategories = tv ? h.tvFile().front().Categories : h.radioFile().front().Categories;
+    QCOMPARE(int(storedKind), kind);
+    QCOMPARE(int(storedCategories), categories);
+  }
 };
 
 QTEST_MAIN(BrowserEditorsTest)

@@ -5,15 +5,12 @@
 #include <QUrl>
 #include <limits>
 
+#include "catalogue/flags.h"
+
 namespace catalogue::sources {
 namespace {
 
-constexpr quint8 kEntertainment = 0x01;
-constexpr quint8 kNews = 0x02;
-constexpr quint8 kDiaspora = 0x04;
-constexpr quint8 kReligious = 0x08;
-constexpr quint8 kMusic = 0x10;
-constexpr quint8 kAdult = 0x20;
+using namespace catalogue::category;
 
 struct Keyword {
   const char* word;
@@ -95,7 +92,7 @@ quint8 diasporaCategory(const QStringList& languages, QStringView countryCode) {
 }
 
 quint8 radioPlayerKind(QStringView codec, QStringView address, bool httpLiveStreaming) {
-  constexpr quint8 kShoutcast = 1, kRealPlayer = 2, kWindowsMedia = 4, kOggVorbis = 8, kQuickTime = 16;
+  using namespace catalogue::radioplayer;
   const QString name = codec.trimmed().toString().toLower();
   const QString scheme = schemeOf(address);
   const QString extension = extensionOf(address);
@@ -111,7 +108,7 @@ quint8 radioPlayerKind(QStringView codec, QStringView address, bool httpLiveStre
 }
 
 quint8 tvPlayerKind(QStringView address) {
-  constexpr quint8 kRealPlayer = 1, kWindowsMedia = 2, kNullsoft = 4, kOther = 8;
+  using namespace catalogue::tvplayer;
   const QString scheme = schemeOf(address);
   const QString extension = extensionOf(address);
   if (isOneOf(extension, {"rm", "ram", "rmvb"}) || scheme == QLatin1String("pnm")) return kRealPlayer;
