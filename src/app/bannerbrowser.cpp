@@ -47,6 +47,38 @@ class BannerPage final : public QWebEnginePage {
 
 // How long the banner must have been quiet before its disk cache is cleared.
 constexpr int kSettleMs = 2000;
+// Once its disk cache is cleared the engine starts its network anew; a page asked for in that
+// moment may never load (seen with Qt 6.4, which tells nobody when the clear is done). So the strip
+// asks for no page for this long after a clear.
+constexpr int kAfterClearMs = 5000;
+
+// Holds a view's loads for a while after its engine cleared its cache; the last page asked for
+// meanwhile loads when the time is up.
+class LoadHold final : public QObject {
+ public:
+  explicit LoadHold(QWebEngineView* view) : QObject(view), view_(view) {
+    setObjectName(QStringLiteral("BannerLoadHold"));
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      if (pending_.isValid()) view_->load(pending_);
+      pending_.clear();
+    });
+  }
+  static LoadHold* of(QWebEngineView* view) {
+    auto* hold = view->findChild<LoadHold*>(QStringLiteral("BannerLoadHold"), Qt::FindDirectChildrenOnly);
+    return hold != nullptr ? hold : new LoadHold(view);
+  }
+  void start() { timer_.start(kAfterClearMs); }
+  void load(const QUrl& page) {
+    if (timer_.isActive()) pending_ = page;
+    else view_->load(page);
+  }
+
+ private:
+  QWebEngineView* view_;
+  QTimer timer_;
+  QUrl pending_;
+};
 
 // Clearing the engine's disk cache while requests are in flight (the icon fetched right after a
 // page loads, say) leaves every later load hanging, and the engine's shutdown with it (seen with
@@ -64,6 +96,7 @@ void clearHttpCacheWhenQuiet(QWebEngineProfile* profile, QWidget* window) {
       quiet->start();
       return;
     }
+    for (QWebEngineView* view : views) LoadHold::of(view)->start();
     profile->clearHttpCache();
     quiet->deleteLater();
   });
@@ -90,7 +123,7 @@ QWebEngineView* navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page, pl
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view);
   }
-  view->load(page);
+  LoadHold::of(view)->load(page);
   return view;
 }
 

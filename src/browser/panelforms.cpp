@@ -106,7 +106,7 @@ void PanelForm::keyPressEvent(QKeyEvent* event) {
 TvPanelForm::TvPanelForm(QWidget* host) : PanelForm(host), ui(new Ui::TvPanelForm) {
   ui->setupUi(this);
   finishSetUp({ui->ListBox1, ui->ListBox2, ui->Button7, ui->Button8, ui->Button9, ui->Button10, ui->Edit3, ui->Edit4,
-               ui->Edit5, ui->Button4, ui->Button6, ui->BitBtn1},
+               ui->Edit5, ui->Button4, ui->Button6, ui->BitBtn1, {ui->Label9, ui->Label10, ui->Label11}},
               ui->GroupBox5, ui->GroupBox6, ui->Panel1,
               {ui->Label15, ui->Label14, ui->Label13, ui->Label9, ui->Label10, ui->Label11},
               {ui->Label5, ui->Label12, ui->Label6});
@@ -117,7 +117,7 @@ TvPanelForm::~TvPanelForm() { delete ui; }
 FmPanelForm::FmPanelForm(QWidget* host) : PanelForm(host), ui(new Ui::FmPanelForm) {
   ui->setupUi(this);
   finishSetUp({ui->ListBox3, ui->ListBox4, ui->Button5, ui->Button11, ui->Button12, ui->Button13, ui->Edit6, ui->Edit7,
-               ui->Edit8, ui->Button14, nullptr, ui->BitBtn2},
+               ui->Edit8, ui->Button14, nullptr, ui->BitBtn2, {ui->Label18, ui->Label19, ui->Label20}},
               ui->GroupBox7, ui->GroupBox8, ui->Panel2,
               {ui->Label23, ui->Label22, ui->Label21, ui->Label18, ui->Label19, ui->Label20},
               {ui->Label24, ui->Label26, ui->Label25});

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+
+#include "browser/listbox.h"
 
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 
 namespace Ui {
@@ -16,8 +19,8 @@ namespace browser {
 
 // The controls one browser panel's handlers work with; the radio panel has no schedule button.
 struct PanelControls {
-  QListWidget* regionList;
-  QListWidget* stationList;
+  ListBox* regionList;
+  ListBox* stationList;
   QPushButton* addButton;
   QPushButton* editButton;
   QPushButton* deleteButton;
@@ -28,6 +31,7 @@ struct PanelControls {
   QPushButton* wwwButton;
   QPushButton* scheduleButton;  // nullptr in the radio panel
   QPushButton* startButton;
+  std::array<QLabel*, 3> recentPlaces;  // the stations started last, the latest first
 };
 
 // A browser panel's form: lays out its controls at their designed places, keeps them anchored, and

@@ -1,10 +1,10 @@
 #include "stationbrowser.h"
 
-#include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
 
 #include "browser/browserpanel.h"
+#include "browser/listbox.h"
 #include "browser/listupdater.h"
 #include "browser/nameorder.h"
 #include "browser/panelforms.h"
@@ -73,6 +73,8 @@ const catalogue::TvStation* StationBrowser::selectedTvStation() const { return t
 const catalogue::RadioStation* StationBrowser::selectedRadioStation() const { return radio_->selectedStation(); }
 QWidget* StationBrowser::tvForm() const { return tvForm_; }
 QWidget* StationBrowser::fmForm() const { return fmForm_; }
+const PanelControls& StationBrowser::tvControls() const { return tvForm_->controls(); }
+const PanelControls& StationBrowser::fmControls() const { return fmForm_->controls(); }
 
 void StationBrowser::FillRegionList(QListWidget* regionList) {
   if (regionList == tvForm_->controls().regionList) tv_->FillRegionList();

@@ -16,6 +16,7 @@ namespace browser {
 template <class Station>
 class BrowserPanel;
 class NameClasses;
+struct PanelControls;
 class ListUpdater;
 class PanelForm;
 class TForm2;
@@ -47,9 +48,11 @@ class StationBrowser final : public QObject {
   // The selected station, or nullptr while none is (also while the panel has lost its region).
   const catalogue::TvStation* selectedTvStation() const;
   const catalogue::RadioStation* selectedRadioStation() const;
-  // The panel forms inside TVPanel and FMPanel.
+  // The panel forms inside TVPanel and FMPanel, and their controls.
   QWidget* tvForm() const;
   QWidget* fmForm() const;
+  const PanelControls& tvControls() const;
+  const PanelControls& fmControls() const;
   // The editor dialogs; nullptr before CreateEditors.
   TForm2* tvEditor() const { return tvEditor_; }
   TForm3* radioEditor() const { return radioEditor_; }

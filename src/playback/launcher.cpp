@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "browser/listbox.h"
+#include "browser/panelforms.h"
 #include "browser/stationbrowser.h"
 #include "catalogue/pageaddress.h"
 #include "catalogue/stationnames.h"
@@ -14,40 +15,30 @@
 #include "playback/tform5.h"
 
 namespace playback {
-namespace {
-
-template <class T>
-T* control(QWidget* form, const char* name) {
-  T* found = form->findChild<T*>(QString::fromLatin1(name));
-  Q_ASSERT_X(found, "Launcher", name);
-  return found;
-}
-
-}  // namespace
 
 Launcher::Launcher(browser::StationBrowser& browser, platform::Services services, QObject* parent)
     : QObject(parent),
       browser_(browser),
       services_(services),
       collator_(catalogue::stationNameCollator()),
-      BitBtn1(control<QPushButton>(browser.tvForm(), "BitBtn1")),
-      BitBtn2(control<QPushButton>(browser.fmForm(), "BitBtn2")),
-      Label9(control<QLabel>(browser.tvForm(), "Label9")),
-      Label10(control<QLabel>(browser.tvForm(), "Label10")),
-      Label11(control<QLabel>(browser.tvForm(), "Label11")),
-      Label18(control<QLabel>(browser.fmForm(), "Label18")),
-      Label19(control<QLabel>(browser.fmForm(), "Label19")),
-      Label20(control<QLabel>(browser.fmForm(), "Label20")) {
-  QWidget* tv = browser.tvForm();
-  QWidget* fm = browser.fmForm();
+      BitBtn1(browser.tvControls().startButton),
+      BitBtn2(browser.fmControls().startButton),
+      Label9(browser.tvControls().recentPlaces[0]),
+      Label10(browser.tvControls().recentPlaces[1]),
+      Label11(browser.tvControls().recentPlaces[2]),
+      Label18(browser.fmControls().recentPlaces[0]),
+      Label19(browser.fmControls().recentPlaces[1]),
+      Label20(browser.fmControls().recentPlaces[2]) {
+  const browser::PanelControls& tv = browser.tvControls();
+  const browser::PanelControls& fm = browser.fmControls();
   connect(BitBtn1, &QPushButton::clicked, this, &Launcher::BitBtn1Click);
   connect(BitBtn2, &QPushButton::clicked, this, &Launcher::BitBtn2Click);
-  connect(control<QPushButton>(tv, "Button4"), &QPushButton::clicked, this, &Launcher::Button4Click);
-  connect(control<QPushButton>(tv, "Button6"), &QPushButton::clicked, this, &Launcher::Button6Click);
-  connect(control<QPushButton>(fm, "Button14"), &QPushButton::clicked, this, &Launcher::Button14Click);
+  connect(tv.wwwButton, &QPushButton::clicked, this, &Launcher::Button4Click);
+  connect(tv.scheduleButton, &QPushButton::clicked, this, &Launcher::Button6Click);
+  connect(fm.wwwButton, &QPushButton::clicked, this, &Launcher::Button14Click);
   // A double-click anywhere on a station list, on an entry or beside them.
-  connect(control<browser::ListBox>(tv, "ListBox2"), &browser::ListBox::DblClick, this, &Launcher::ListBox2DblClick);
-  connect(control<browser::ListBox>(fm, "ListBox4"), &browser::ListBox::DblClick, this, &Launcher::ListBox4DblClick);
+  connect(tv.stationList, &browser::ListBox::DblClick, this, &Launcher::ListBox2DblClick);
+  connect(fm.stationList, &browser::ListBox::DblClick, this, &Launcher::ListBox4DblClick);
 }
 
 Launcher::~Launcher() {
