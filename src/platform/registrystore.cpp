@@ -188,7 +188,11 @@ std::optional<SettingsHive::KeyId> SettingsHive::childKey(KeyId parent, const QS
 
 std::optional<SettingsHive::KeyId> SettingsHive::openKey(const QString& path, bool create) {
   const std::optional<QStringList> names = keyNames(path);
-  if (!names || !ensureOpen()) return std::nullopt;
+  if (!names) return std::nullopt;
+  if (!ensureOpen()) {
+    if (!create) return std::nullopt;
+    throw ValueError(QStringLiteral("Nie można utworzyć pliku ustawień „%1”.").arg(QDir::toNativeSeparators(filePath_)));
+  }
   const auto walk = [&](bool creating) -> std::optional<KeyId> {
     KeyId key = kRootKeyId;
     for (const QString& name : *names) {
@@ -205,32 +209,24 @@ std::optional<SettingsHive::KeyId> SettingsHive::openKey(const QString& path, bo
   };
   if (std::optional<KeyId> existing = walk(false); existing || !create) return existing;
   std::optional<KeyId> created;
-  try {
-    transaction([&] { created = walk(true); });
-  } catch (const ValueError&) {
-    return std::nullopt;
-  }
+  transaction([&] { created = walk(true); });
   return created;
 }
 
 bool SettingsHive::deleteKeyTree(const QString& path) {
   const std::optional<KeyId> key = openKey(path, false);
   if (!key || *key == kRootKeyId) return false;
-  try {
-    transaction([&] {
-      // The sub-keys go with their key, at any depth.
-      Statement values(*this,
-                       "WITH RECURSIVE tree(id) AS (SELECT ? UNION ALL SELECT keys.id FROM keys JOIN tree "
-                       "ON keys.parent = tree.id) DELETE FROM vals WHERE key IN tree");
-      values.bind(*key).step();
-      Statement keys(*this,
+  transaction([&] {
+    // The sub-keys go with their key, at any depth.
+    Statement values(*this,
                      "WITH RECURSIVE tree(id) AS (SELECT ? UNION ALL SELECT keys.id FROM keys JOIN tree "
-                     "ON keys.parent = tree.id) DELETE FROM keys WHERE id IN tree");
-      keys.bind(*key).step();
-    });
-  } catch (const ValueError&) {
-    return false;
-  }
+                     "ON keys.parent = tree.id) DELETE FROM vals WHERE key IN tree");
+    values.bind(*key).step();
+    Statement keys(*this,
+                   "WITH RECURSIVE tree(id) AS (SELECT ? UNION ALL SELECT keys.id FROM keys JOIN tree "
+                   "ON keys.parent = tree.id) DELETE FROM keys WHERE id IN tree");
+    keys.bind(*key).step();
+  });
   return true;
 }
 
@@ -255,13 +251,10 @@ void SettingsHive::setValue(KeyId key, const QString& name, const StoredValue& v
 }
 
 bool SettingsHive::deleteValue(KeyId key, const QString& name) {
-  if (!ensureOpen()) return false;
-  try {
-    Statement statement(*this, "DELETE FROM vals WHERE key = ? AND folded = ?");
-    statement.bind(key).bind(folded(name)).step();
-  } catch (const ValueError&) {
-    return false;
-  }
+  // Nothing to delete is an answer, also in a store that may not be changed.
+  if (!value(key, name)) return false;
+  Statement statement(*this, "DELETE FROM vals WHERE key = ? AND folded = ?");
+  statement.bind(key).bind(folded(name)).step();
   return sqlite3_changes(db_) > 0;
 }
 

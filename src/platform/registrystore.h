@@ -64,6 +64,15 @@ class StoreDamagedError final : public SettingsError {
 // created with. Every change is a transaction (rollback journal), and several running copies of
 // the program share the file, waiting for each other's writes. Without the rights to write the
 // file the store can still be read, and every change fails.
+//
+// Errors, for every function alike:
+// - what is not there is an answer, not an error: a lookup gives nothing or an empty list, a
+//   deletion false; a store file that does not exist (and cannot be created) reads as empty;
+// - a change that cannot be made (no rights, disk full, the store busy beyond its wait, the key
+//   gone) throws ValueError, and nothing of it is kept;
+// - a store that cannot be read (busy beyond its wait, an I/O error) throws ValueError;
+// - a damaged file, or one that is not a settings store, throws StoreDamagedError.
+// Every message is Polish and meant for the user.
 class SettingsHive {
  public:
   using KeyId = qint64;
@@ -78,22 +87,23 @@ class SettingsHive {
   const QString& filePath() const { return filePath_; }
 
   // A key by its path of names separated by "\" (a leading "\" is ignored), optionally created
-  // together with its missing parents. Nothing when the key does not exist or cannot be created.
+  // together with its missing parents. Nothing when the key does not exist and is not to be
+  // created, or the path is not a key path.
   std::optional<KeyId> openKey(const QString& path, bool create);
-  // Deletes the key and everything below it. False when there is no such key or it cannot be
-  // deleted; the root itself is never deleted.
+  // Deletes the key and everything below it. False when there is no such key; the root itself is
+  // never deleted.
   bool deleteKeyTree(const QString& path);
 
   std::optional<StoredValue> value(KeyId key, const QString& name);
-  // Throws ValueError when the value cannot be written (also when the key has gone meanwhile).
+  // Also throws ValueError when the key has gone meanwhile.
   void setValue(KeyId key, const QString& name, const StoredValue& value);
-  // False when there was no such value or it cannot be deleted.
+  // False when there was no such value.
   bool deleteValue(KeyId key, const QString& name);
   QStringList valueNames(KeyId key);
   QStringList subKeyNames(KeyId key);
 
-  // Runs body as one transaction: all of its changes are kept, or, when it throws, none of them.
-  // Throws ValueError when the changes cannot be kept.
+  // Runs body as one transaction: all of its changes are kept, or, when it throws, none of them
+  // and the error goes on to the caller.
   void transaction(const std::function<void()>& body);
 
  private:

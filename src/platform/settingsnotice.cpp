@@ -3,21 +3,20 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 
+#include "platform/sessionbus.h"
+
 namespace platform {
 
 void sendPolicyNotice() {
+  if (!sessionBusAnnounced()) return;
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return;
   QDBusMessage notice = QDBusMessage::createSignal(QStringLiteral("/org/sieciownik/Settings"),
                                                    QStringLiteral("org.sieciownik.Settings"),
                                                    QStringLiteral("SettingChange"));
   notice << QStringLiteral("Policy");
-  if (!bus.send(notice)) return;
-  // The bus handles one connection's messages in order: once it answers this call it has passed
-  // the signal on to everyone listening.
-  bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                          QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
-           QDBus::Block, 5000);
+  // Queued: the bus passes the signal on by itself, and the window never waits for it.
+  bus.send(notice);
 }
 
 }  // namespace platform

@@ -4,25 +4,13 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFileInfo>
 #include <QWidget>
 
+#include "platform/sessionbus.h"
 #include "playback/mediaplayer.h"
 #include "playback/mprisadaptors.h"
 
 namespace playback {
-namespace {
-
-// The session bus the desktop announces: its address in the environment, or the user's bus socket.
-// Without either, the bus library would start a bus of its own, which no desktop listens to, and
-// take a noticeable time at every window to do so.
-bool sessionBusAnnounced() {
-  if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return true;
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  return !runtime.isEmpty() && QFileInfo::exists(runtime + QStringLiteral("/bus"));
-}
-
-}  // namespace
 
 QString mprisPlaybackStatus(PlayerStatus status) {
   switch (status) {
@@ -62,7 +50,7 @@ MprisPlayer::~MprisPlayer() {
 
 bool MprisPlayer::publish() {
   if (!connectionName_.isEmpty()) return !busName_.isEmpty();
-  if (!sessionBusAnnounced()) return false;
+  if (!platform::sessionBusAnnounced()) return false;
   connectionName_ = QStringLiteral("sieciownik-player-%1").arg(quintptr(this), 0, 16);
   QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName_);
   // The connection's own unique name (":1.42") makes the player's name unique on the bus.

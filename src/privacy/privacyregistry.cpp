@@ -4,7 +4,6 @@
 
 namespace privacy {
 
-
 using platform::StoredValue;
 using platform::ValueError;
 using platform::ValueType;
@@ -24,7 +23,11 @@ void PrivacyRegistry::SetRootKey(platform::RootKey root) {
 
 bool PrivacyRegistry::OpenKey(const QString& path, bool canCreate) {
   CloseKey();
-  openKey_ = hive().openKey(path, canCreate);
+  try {
+    openKey_ = hive().openKey(path, canCreate);
+  } catch (const ValueError&) {
+    if (!canCreate) throw;
+  }
   return openKey_.has_value();
 }
 
@@ -65,13 +68,24 @@ void PrivacyRegistry::WriteString(const QString& name, const QString& text) { wr
 
 void PrivacyRegistry::WriteInteger(const QString& name, qint32 value) { write(name, platform::integerValue(value)); }
 
-bool PrivacyRegistry::DeleteValue(const QString& name) { return hive().deleteValue(openKeyId(name), name); }
+bool PrivacyRegistry::DeleteValue(const QString& name) {
+  const platform::SettingsHive::KeyId key = openKeyId(name);
+  try {
+    return hive().deleteValue(key, name);
+  } catch (const ValueError&) {
+    return false;
+  }
+}
 
 QStringList PrivacyRegistry::GetValueNames() { return hive().valueNames(openKeyId(QString())); }
 
 bool PrivacyRegistry::DeleteKey(const QString& path) {
   CloseKey();
-  return hive().deleteKeyTree(path);
+  try {
+    return hive().deleteKeyTree(path);
+  } catch (const ValueError&) {
+    return false;
+  }
 }
 
 void PrivacyRegistry::Transaction(const std::function<void()>& body) { hive().transaction(body); }

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <cstdio>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,7 +33,13 @@ int inChild(const std::function<int()>& check) {
   const pid_t pid = fork();
   if (pid == 0) {
     if (geteuid() == 0 && (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)) _exit(100);
-    _exit(check());
+    // An error must end the child here, never unwind into the test runner it was forked from.
+    try {
+      _exit(check());
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s\n", error.what());
+      _exit(201);
+    }
   }
   int status = 0;
   waitpid(pid, &status, 0);
@@ -306,6 +313,22 @@ class StoreTest : public QObject {
       if (registry.OpenKey(QStringLiteral("Software\\New"), true)) return 5;
       if (registry.DeleteKey(recentDocs)) return 6;
       if (registry.HasOpenKey()) return 7;
+      // The store itself says why: each refused change is an error.
+      const std::unique_ptr<platform::SettingsHive> hive = platform::openSettingsHive(RootKey::LocalMachine);
+      const std::optional<platform::SettingsHive::KeyId> key = hive->openKey(recentDocs + "\\.txt", false);
+      if (!key) return 8;
+      const auto refused = [](const std::function<void()>& change) {
+        try {
+          change();
+        } catch (const platform::ValueError&) {
+          return true;
+        }
+        return false;
+      };
+      if (!refused([&] { hive->deleteValue(*key, QStringLiteral("0")); })) return 9;
+      if (!refused([&] { hive->openKey(QStringLiteral("Software\\New"), true); })) return 10;
+      if (!refused([&] { hive->deleteKeyTree(recentDocs); })) return 11;
+      if (hive->deleteValue(*key, QStringLiteral("missing"))) return 12;  // nothing there: an answer
       return 0;
     });
     QCOMPARE(found, 0);
