@@ -1,0 +1,40 @@
+# Fails when a library that must build without widgets (the platform core, the catalogue, the
+# station sources, the search addresses, the cleaning steps) or the catalogue tool has the Qt Widgets
+# or Gui headers on a compile line, or when the tool links either library.
+# Run as: cmake -DCOMMANDS=compile_commands.json -DBUILD_FILE=build.ninja -P widgetfree.cmake
+set(widget_free platform catalogue catalogue_sources search privacy sieciownik-feed)
+
+file(READ "${COMMANDS}" commands)
+string(JSON count LENGTH "${commands}")
+math(EXPR last "${count} - 1")
+set(checked 0)
+set(faults "")
+foreach(i RANGE ${last})
+  string(JSON line GET "${commands}" ${i} command)
+  string(JSON source GET "${commands}" ${i} file)
+  foreach(target IN LISTS widget_free)
+    if(line MATCHES "CMakeFiles/${target}\\.dir/")
+      math(EXPR checked "${checked} + 1")
+      if(line MATCHES "QtWidgets|QtGui")
+        list(APPEND faults "${target}: ${source}")
+      endif()
+    endif()
+  endforeach()
+endforeach()
+if(checked LESS 20)
+  message(FATAL_ERROR "only ${checked} compile lines of the widget-free targets found in ${COMMANDS}")
+endif()
+if(faults)
+  list(JOIN faults "\n  " listed)
+  message(FATAL_ERROR "compiled with the Qt Widgets or Gui headers:\n  ${listed}")
+endif()
+
+# The tool's link line, as the build file gives it: its libraries and everything they bring with them.
+file(STRINGS "${BUILD_FILE}" tool_build REGEX "^build bin/sieciownik-feed:")
+if(NOT tool_build)
+  message(FATAL_ERROR "no link of sieciownik-feed in ${BUILD_FILE}")
+endif()
+if(tool_build MATCHES "libQt6(Widgets|Gui)")
+  message(FATAL_ERROR "sieciownik-feed links Qt Widgets or Gui")
+endif()
+message(STATUS "${checked} compile lines and the catalogue tool are free of Qt Widgets and Gui")
