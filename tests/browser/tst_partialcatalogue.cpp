@@ -4,6 +4,7 @@
 
 #include "browserharness.h"
 #include "catalogue/feedcolumns.h"
+#include "support/filebytes.h"
 
 using namespace browsertest;
 
@@ -32,11 +33,6 @@ class FailsAfter final : public QIODevice {
   qint64 left_;
 };
 
-QByteArray bytesOf(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 catalogue::TvStations tvSample() {
   return {tv("Alfa", 48), tv("Beta", 48), tv("Gamma", 48), tv("Delta", 49), tv("Epsilon", 420), tv("Zeta", 420)};
 }
@@ -58,7 +54,7 @@ class PartialCatalogueTest : public QObject {
  private Q_SLOTS:
   void aCatalogueReadInPartIsNeverWrittenOver() {
     Harness h(tvSample(), {radio("Jedynka", 48), radio("Dwójka", 48)}, failingTv(tvSample()));
-    const QByteArray tvBytes = bytesOf(h.feed(catalogue::kTvFeedName));
+    const QByteArray tvBytes = testsupport::fileBytes(h.feed(catalogue::kTvFeedName));
     QCOMPARE(h.boxes.shown.size(), std::size_t{1});
     QCOMPARE(h.boxes.shown[0].kind, testsupport::ShownBox::GeneralError);
     QVERIFY(h.boxes.shown[0].text.contains(catalogue::kTvFeedName));
@@ -89,7 +85,7 @@ class PartialCatalogueTest : public QObject {
       const QString wrong = refusal(button);
       QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(button), wrong)));
     }
-    QCOMPARE(bytesOf(h.feed(catalogue::kTvFeedName)), tvBytes);
+    QCOMPARE(testsupport::fileBytes(h.feed(catalogue::kTvFeedName)), tvBytes);
     QCOMPARE(h.browser->tvStations().size(), std::size_t{3});
     QCOMPARE(h.browser->SelectedTv(), 1);
     QVERIFY(h.browser->changeRefusal().contains(catalogue::kTvFeedName));

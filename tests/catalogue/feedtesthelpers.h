@@ -8,6 +8,7 @@
 #include "catalogue/feedbuffer.h"
 #include "catalogue/stations.h"
 #include "platform/codepage.h"
+#include "support/filebytes.h"
 
 namespace feedtest {
 
@@ -34,10 +35,7 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
   return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
-inline QByteArray fileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<unreadable>");
-}
+using testsupport::fileBytes;
 
 // One record as "Name|Www|ScheduleWww|StreamUrl|RegionId|QualityBps|PlayerKind|Categories|Live".
 inline QString describe(const catalogue::TvStation& s) {

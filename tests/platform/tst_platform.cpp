@@ -15,6 +15,7 @@
 #include "platform/programfolder.h"
 #include "platform/shell.h"
 #include "support/sandbox.h"
+#include "support/filebytes.h"
 
 using platform::CodePage;
 
@@ -247,11 +248,7 @@ void PlatformTest::installedProgramUsesTheUsersDataFolder() {
   const QString userFolder = sandbox.home() + QStringLiteral("/.local/share/sieciownik/");
   const QStringList files{QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")};
   QCOMPARE(platform::dataFolderFor(prefix + QStringLiteral("/bin"), files), userFolder);
-  auto read = [](const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-  };
-  QCOMPARE(read(userFolder + QStringLiteral("TV.FEED")), QByteArray("installed tv"));
+  QCOMPARE(testsupport::fileBytes(userFolder + QStringLiteral("TV.FEED")), QByteArray("installed tv"));
   // The help page is the program's own: read where it was installed, even with an old copy (from
   // an earlier version) in the user's folder.
   write(userFolder + QStringLiteral("help.html"), "old help");
@@ -263,7 +260,7 @@ void PlatformTest::installedProgramUsesTheUsersDataFolder() {
   // The user's own catalogue is never overwritten by the installed one.
   write(userFolder + QStringLiteral("TV.FEED"), "users own");
   QCOMPARE(platform::dataFolderFor(prefix + QStringLiteral("/bin"), files), userFolder);
-  QCOMPARE(read(userFolder + QStringLiteral("TV.FEED")), QByteArray("users own"));
+  QCOMPARE(testsupport::fileBytes(userFolder + QStringLiteral("TV.FEED")), QByteArray("users own"));
 }
 
 QTEST_MAIN(PlatformTest)

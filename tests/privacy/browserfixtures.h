@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <sqlite3.h>
 
+#include "support/filebytes.h"
 #include "treebuilder.h"
 
 // Browser databases as the browsers lay them out (the tables the cleaner meets, with the columns
@@ -44,10 +45,7 @@ inline QStringList rows(const QString& file, const char* sql) {
   return found;
 }
 
-inline QByteArray bytes(const QString& file) {
-  QFile in(file);
-  return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("missing");
-}
+using testsupport::fileBytes;
 
 // Every byte of every file below the folders, a link by its text: to show that nothing changed.
 inline QMap<QString, QByteArray> snapshot(const QStringList& folders) {
@@ -56,7 +54,7 @@ inline QMap<QString, QByteArray> snapshot(const QStringList& folders) {
     for (const QString& name : treebuilder::contents(folder)) {
       const QFileInfo info(folder + QLatin1Char('/') + name);
       files[info.filePath()] = info.isSymLink() ? info.symLinkTarget().toUtf8()
-                               : info.isFile()  ? bytes(info.filePath())
+                               : info.isFile()  ? fileBytes(info.filePath())
                                                 : QByteArray("folder");
     }
   return files;

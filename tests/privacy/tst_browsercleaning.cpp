@@ -105,7 +105,7 @@ class BrowserCleaningTest : public QObject {
     const QString second = chromiumRoot() + "/Profile 3";
     const QString guest = chromiumRoot() + "/Guest Profile";
     for (const QString& profile : {first, second, guest}) QVERIFY(makeChromiumProfile(profile));
-    const QByteArray guestHistory = bytes(guest + "/History");
+    const QByteArray guestHistory = fileBytes(guest + "/History");
     privacy::PrivacyCtl privacy([] {});
 
     privacy.ClearTypedUrls();
@@ -130,7 +130,7 @@ class BrowserCleaningTest : public QObject {
       QVERIFY(!QFileInfo::exists(profile + "/Visited Links"));
     }
     // Not a profile the user browses with.
-    QCOMPARE(bytes(guest + "/History"), guestHistory);
+    QCOMPARE(fileBytes(guest + "/History"), guestHistory);
     QVERIFY(QFileInfo::exists(guest + "/Visited Links"));
   }
 
@@ -238,7 +238,7 @@ class BrowserCleaningTest : public QObject {
       QCOMPARE(sqlite3_open(QFile::encodeName(places).constData(), &holder), SQLITE_OK);
       QCOMPARE(sqlite3_exec(holder, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     } else if (kind == "damaged") {
-      QByteArray content = bytes(places);
+      QByteArray content = fileBytes(places);
       content.replace(4096 * 3, 16, QByteArray(16, '\x5a'));  // a table page's header
       QVERIFY(writeFile(places, content));
     } else if (kind == "garbage") {
@@ -312,9 +312,9 @@ class BrowserCleaningTest : public QObject {
     QVERIFY(QFile::setPermissions(list, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     privacy::PrivacyCtl privacy([] {});
     privacy.ClearRecentDocuments();
-    QCOMPARE(bytes(list), privacy::kEmptyRecentlyUsedList);
+    QCOMPARE(fileBytes(list), privacy::kEmptyRecentlyUsedList);
     QCOMPARE(QFile::permissions(list), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
-    QXmlStreamReader xml(bytes(list));
+    QXmlStreamReader xml(fileBytes(list));
     QStringList elements;
     while (!xml.atEnd())
       if (xml.readNext() == QXmlStreamReader::StartElement) elements << xml.name().toString();
@@ -345,7 +345,7 @@ class BrowserCleaningTest : public QObject {
     const auto before = snapshot({platform::userDataHome()});
     QVERIFY(!privacy::emptyRecentlyUsedList(platform::userDataHome()));
     QCOMPARE(snapshot({platform::userDataHome()}), before);
-    QCOMPARE(bytes(target), QByteArray("<xbel version=\"1.0\"><bookmark href=\"file:///x\"/></xbel>"));
+    QCOMPARE(fileBytes(target), QByteArray("<xbel version=\"1.0\"><bookmark href=\"file:///x\"/></xbel>"));
   }
 
   void theRunningWebEngineIsClearedThroughItsOwnCalls() {

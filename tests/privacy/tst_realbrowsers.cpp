@@ -189,7 +189,7 @@ class RealBrowsersTest : public QObject {
     QCOMPARE(rows(history, "SELECT count(*) FROM urls"), QStringList{"0"});
     QCOMPARE(rows(history, kSchema), schema);
     QCOMPARE(rows(history, "PRAGMA integrity_check"), QStringList{"ok"});
-    QCOMPARE(bytes(bookmarksFile), bookmarks);
+    QCOMPARE(fileBytes(bookmarksFile), bookmarks);
     QCOMPARE(contents(cache).filter("Cache_Data/"), QStringList());
 
     Browser again(program, chromiumArguments(cleaned, server.url("close.html?again")));
@@ -198,7 +198,7 @@ class RealBrowsersTest : public QObject {
     QCOMPARE(corruptFiles(cleaned), QStringList());
     QCOMPARE(rows(history, "SELECT value FROM meta WHERE key = 'sieciownik-test'"), QStringList{"kept"});
     QCOMPARE(rows(history, "SELECT url LIKE '%close.html?again' FROM urls"), QStringList{"1"});
-    QVERIFY(bytes(bookmarksFile).contains("http://bookmark.example/"));
+    QVERIFY(fileBytes(bookmarksFile).contains("http://bookmark.example/"));
   }
 };
 

@@ -10,6 +10,7 @@
 #include "platform/registrystore.h"
 #include "privacy/privacyregistry.h"
 #include "support/sandbox.h"
+#include "support/filebytes.h"
 
 using platform::RootKey;
 using platform::StoredValue;
@@ -21,11 +22,6 @@ Q_DECLARE_METATYPE(StoredValue)
 namespace {
 
 const QString kMain = QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main");
-
-QByteArray fileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Runs check in a child process, as an ordinary user when we are root; its exit code is what the
 // child found wrong (0 for nothing).
@@ -288,7 +284,7 @@ class StoreTest : public QObject {
       registry.WriteInteger(QStringLiteral("0"), 5);
     }
     const QString file = platform::settingsStoreFile(RootKey::LocalMachine);
-    const QByteArray before = fileBytes(file);
+    const QByteArray before = testsupport::fileBytes(file);
     // The machine's files as a machine has them: readable by all, writable by their owner only.
     for (const QString& path : {sandbox.path(), sandbox.machineRoot(), sandbox.machineRoot() + "/var",
                                 sandbox.machineRoot() + "/var/lib", QFileInfo(file).path()})
@@ -333,7 +329,7 @@ class StoreTest : public QObject {
     });
     QCOMPARE(found, 0);
     QFile::setPermissions(QFileInfo(file).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(fileBytes(file), before);
+    QCOMPARE(testsupport::fileBytes(file), before);
 
     // No store file and no rights to make one: every key is missing, nothing is an error.
     QVERIFY(QFile::remove(file));
@@ -374,7 +370,7 @@ class StoreTest : public QObject {
       QVERIFY(error.message().contains(QStringLiteral("uszkodzony")));
     }
     QVERIFY(!registry.HasOpenKey());
-    QCOMPARE(fileBytes(file), content);  // left as it was for the user to look at
+    QCOMPARE(testsupport::fileBytes(file), content);  // left as it was for the user to look at
   }
 
   void aForeignDatabaseIsNotTakenForAStore() {

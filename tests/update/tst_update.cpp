@@ -15,6 +15,7 @@
 #include "app/update/updatecontroller.h"
 #include "catalogue/feedfile.h"
 #include "support/fakes.h"
+#include "support/filebytes.h"
 #include "support/sandbox.h"
 #include "testserver.h"
 
@@ -29,11 +30,6 @@ QByteArray fixture(const char* name) {
   QFile file(QStringLiteral(UPDATE_FIXTURES "/") + QString::fromLatin1(name));
   if (!file.open(QIODevice::ReadOnly)) qFatal("missing fixture %s", name);
   return file.readAll();
-}
-
-QByteArray bytesOf(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // The catalogues as the running program holds them, kept in files of the sandbox.
@@ -83,8 +79,8 @@ struct Fixture {
     RadioStation oldRadio{QStringLiteral("Stare radio"), {}, QStringLiteral("http://stare.example/"), 48, 0, 1, 0};
     saveTvFeed(folder + kTvFeedName, {favourite, old});
     saveRadioFeed(folder + kRadioFeedName, {oldRadio, favouriteRadio});
-    tvBefore = bytesOf(folder + kTvFeedName);
-    radioBefore = bytesOf(folder + kRadioFeedName);
+    tvBefore = fileBytes(folder + kTvFeedName);
+    radioBefore = fileBytes(folder + kRadioFeedName);
     server.route("/json/stations", {200, fixture("radio-stations.json")});
     server.route("/channels.json", {200, fixture("tv-channels.json")});
     server.route("/streams.json", {200, fixture("tv-streams.json")});
@@ -119,7 +115,7 @@ struct Fixture {
     controller->run();
   }
   bool filesUnchanged() const {
-    return bytesOf(folder + kTvFeedName) == tvBefore && bytesOf(folder + kRadioFeedName) == radioBefore;
+    return fileBytes(folder + kTvFeedName) == tvBefore && fileBytes(folder + kRadioFeedName) == radioBefore;
   }
   QString label() { return window.findChild<QLabel*>(QStringLiteral("Label1"))->text(); }
   int bar() { return window.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))->value(); }
@@ -394,7 +390,7 @@ class UpdateTest : public QObject {
     QCOMPARE(f.boxes.shown.size(), std::size_t(2));
     QCOMPARE(f.boxes.shown[1].kind, ShownBox::Error);
     QVERIFY(f.boxes.shown[1].text.startsWith(QStringLiteral("Nie udało się zapisać nowych list stacji")));
-    QCOMPARE(bytesOf(f.folder + kTvFeedName), f.tvBefore);
+    QCOMPARE(fileBytes(f.folder + kTvFeedName), f.tvBefore);
     QVERIFY(QFileInfo(f.folder + kRadioFeedName).isDir());
   }
 };

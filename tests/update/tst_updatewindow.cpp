@@ -9,6 +9,7 @@
 #include "catalogue/feedfile.h"
 #include "privacy/privacyctl.h"
 #include "support/fakes.h"
+#include "support/filebytes.h"
 #include "support/sandbox.h"
 #include "testserver.h"
 
@@ -23,11 +24,6 @@ QByteArray fixture(const char* name) {
   QFile file(QStringLiteral(UPDATE_FIXTURES "/") + QString::fromLatin1(name));
   if (!file.open(QIODevice::ReadOnly)) qFatal("missing fixture %s", name);
   return file.readAll();
-}
-
-QByteArray bytesOf(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 QStringList itemsOf(QListWidget* list) {
@@ -125,8 +121,8 @@ class UpdateWindowTest : public QObject {
 
   void cancelThroughTheWindow() {
     Program p;
-    const QByteArray tvBefore = bytesOf(p.folder + kTvFeedName);
-    const QByteArray radioBefore = bytesOf(p.folder + kRadioFeedName);
+    const QByteArray tvBefore = fileBytes(p.folder + kTvFeedName);
+    const QByteArray radioBefore = fileBytes(p.folder + kRadioFeedName);
     p.server.route("/json/stations", {200, fixture("radio-stations.json"), 20000});
     p.find<QPushButton>("UpdateButton")->click();
     QTRY_COMPARE(p.server.paths.size(), 1);
@@ -136,8 +132,8 @@ class UpdateWindowTest : public QObject {
     QVERIFY(!p.updateWindow()->isVisible());
     QTRY_COMPARE(p.server.openConnections(), 0);
     QVERIFY(p.boxes.shown.empty());
-    QCOMPARE(bytesOf(p.folder + kTvFeedName), tvBefore);
-    QCOMPARE(bytesOf(p.folder + kRadioFeedName), radioBefore);
+    QCOMPARE(fileBytes(p.folder + kTvFeedName), tvBefore);
+    QCOMPARE(fileBytes(p.folder + kRadioFeedName), radioBefore);
     QCOMPARE(p.form->stationBrowser().tvStations().size(), std::size_t(2));
   }
 };
