@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
-#include <clocale>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #include <vector>
 
+#include "playback/playersetup.h"
 #include "playback/tform5.h"
 #include "tests/playback/loopbackstream.h"
 
@@ -83,9 +83,9 @@ bool writeFile(const QString& path, const QByteArray& content) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
-  std::setlocale(LC_NUMERIC, "C");
+  playback::formatNumbersForPlayers();
   int rounds = 7;
   const QStringList arguments = QCoreApplication::arguments();
   if (const qsizetype at = arguments.indexOf(QStringLiteral("--rounds")); at > 0) rounds = arguments.value(at + 1).toInt();

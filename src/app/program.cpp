@@ -1,7 +1,6 @@
 #include "program.h"
 
 #include <QApplication>
-#include <clocale>
 #include <cstdio>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "platform/messageboxes.h"
 #include "platform/programfolder.h"
 #include "platform/shell.h"
+#include "playback/playersetup.h"
 #include "privacy/privacyctl.h"
 
 namespace app {
@@ -47,9 +47,9 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   // The privacy module starts before the application and ends after its event loop.
   privacy::PrivacyCtl privacyModule;
+  playback::shareGraphicsContexts();
   Application application(argc, argv);
-  // The media player library refuses to start unless numbers are formatted the C way.
-  std::setlocale(LC_NUMERIC, "C");
+  playback::formatNumbersForPlayers();
   setUpApplication(application);
 
   platform::DesktopShell shell;

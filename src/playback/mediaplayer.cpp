@@ -95,7 +95,7 @@ MediaPlayer::~MediaPlayer() {
 }
 
 void MediaPlayer::createPlayer() {
-  // mpv_create refuses to run unless numbers are formatted the C way.
+  // Refused unless numbers are formatted the C way (formatNumbersForPlayers).
   mpv_ = mpv_create();
   if (!mpv_)
     throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni: biblioteka mpv odmówiła uruchomienia."));

@@ -6,7 +6,9 @@ bin_dir=$1
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$bin_dir/sieciownik" "$bin_dir/sieciownik-banner.so" "$bin_dir/TV.FEED" "$bin_dir/RADIO.FEED" "$bin_dir/help.html" "$work/"
+# Without the banner module: its web engine, once loaded, would prepare OpenGL for the player windows
+# too, and the player must open on what the program itself prepares.
+cp "$bin_dir/sieciownik" "$bin_dir/TV.FEED" "$bin_dir/RADIO.FEED" "$bin_dir/help.html" "$work/"
 mkdir -p "$work/home" "$work/runtime" "$work/bin"
 # Stand in for the desktop's opener and the external player: this test opens nothing outside.
 for program in xdg-open realplay; do printf '#!/bin/sh\nexit 0\n' >"$work/bin/$program"; chmod +x "$work/bin/$program"; done

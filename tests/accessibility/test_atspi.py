@@ -157,6 +157,12 @@ try:
         start.queryAction().doAction(0)
         check(wait_for(lambda: place_names(recent) == ["1.", "2.", "3.", first.name, "", ""]),
               "after START the first place names the station: %r" % place_names(recent))
+        # The station plays in a player window of the program's own: the window opens (its stream
+        # cannot be reached here, which its control bar shows), and no error box comes instead.
+        player = wait_for(lambda: next((w for w in children(app) if w.name == "Odbiór strumienia" and showing(w)), None))
+        check(player is not None, "START opens the player window")
+        boxes = find_all(app, lambda n: n.getRoleName() in ("alert", "dialog") and showing(n))
+        check(not boxes, "no message box after START: %r" % [(b.name, [c.name for c in children(b)]) for b in boxes])
 finally:
     process.terminate()
     process.wait(10)

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "app/bannerloader.h"
+#include "playback/playersetup.h"
 #include "support/fakes.h"
 #include "support/pageserver.h"
 #include "support/sandbox.h"
@@ -58,7 +59,7 @@ class BannerBrowserTest : public QObject {
 
 int main(int argc, char** argv) {
   // As the program starts the engine: shared OpenGL contexts, and no sandbox as root.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  playback::shareGraphicsContexts();
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication application(argc, argv);
   BannerBrowserTest test;

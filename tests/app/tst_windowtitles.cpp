@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <clocale>
 #include <xcb/xcb.h>
 
 #include "app/application.h"
@@ -12,6 +11,7 @@
 #include "browser/tform2.h"
 #include "browser/tform3.h"
 #include "platform/messageboxes.h"
+#include "playback/playersetup.h"
 #include "playback/tform5.h"
 #include "privacy/privacyctl.h"
 #include "support/fakes.h"
@@ -110,11 +110,10 @@ class WindowTitlesTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  // As the program: the player draws in OpenGL contexts it shares.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // As the program prepares for player windows.
+  playback::shareGraphicsContexts();
   app::Application application(argc, argv);
-  // The player refuses to start unless numbers are formatted the C way.
-  std::setlocale(LC_NUMERIC, "C");
+  playback::formatNumbersForPlayers();
   app::setUpApplication(application);
   WindowTitlesTest test;
   return QTest::qExec(&test, argc, argv);

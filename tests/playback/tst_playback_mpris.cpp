@@ -9,11 +9,11 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QProcess>
-#include <clocale>
 #include <memory>
 
 #include "playback/mediaplayer.h"
 #include "playback/mprisplayer.h"
+#include "playback/playersetup.h"
 #include "playback/tform5.h"
 #include "support/sandbox.h"
 #include "loopbackstream.h"
@@ -214,9 +214,9 @@ class MprisTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
-  std::setlocale(LC_NUMERIC, "C");
+  playback::formatNumbersForPlayers();
   MprisTest test;
   return QTest::qExec(&test, argc, argv);
 }

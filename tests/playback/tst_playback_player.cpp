@@ -8,6 +8,7 @@
 #include <clocale>
 #include <memory>
 
+#include "playback/playersetup.h"
 #include "playback/tform5.h"
 #include "support/sandbox.h"
 #include "launcherharness.h"
@@ -397,9 +398,9 @@ class PlayerWindowTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
-  std::setlocale(LC_NUMERIC, "C");
+  playback::formatNumbersForPlayers();
   PlayerWindowTest test;
   return QTest::qExec(&test, argc, argv);
 }
