@@ -11,6 +11,7 @@
 #include "privacy/privacypanelform.h"
 #include "support/fakes.h"
 #include "support/sandbox.h"
+#include "hotjournal.h"
 #include "panelfixture.h"
 #include "privacystore.h"
 #include "treebuilder.h"
@@ -26,28 +27,6 @@ Q_DECLARE_METATYPE(StoredValue)
 Q_DECLARE_METATYPE(std::optional<StoredValue>)
 
 namespace {
-
-// Leaves the store as a copy of the program would that was killed in the middle of a change: the
-// file half written and its journal beside it, to be rolled back by the next writer.
-bool leaveHotJournal(const QString& file) {
-  const QString copy = file + QStringLiteral(".copy");
-  sqlite3* db = nullptr;
-  const auto close = qScopeGuard([&] { sqlite3_close(db); });
-  if (sqlite3_open(QFile::encodeName(file).constData(), &db) != SQLITE_OK) return false;
-  // A one-page cache spills the change into the file before the transaction ends.
-  if (sqlite3_exec(db, "PRAGMA cache_size=1; BEGIN; "
-                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                       "INSERT INTO vals(key, name, folded, type, data) SELECT 1, 'v' || i, 'v' || i, 3, zeroblob(500) FROM n",
-                   nullptr, nullptr, nullptr) != SQLITE_OK)
-    return false;
-  if (!QFile::copy(file, copy) || !QFile::copy(file + QStringLiteral("-journal"), copy + QStringLiteral("-journal")))
-    return false;
-  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  db = nullptr;
-  return QFile::remove(file) && QFile::rename(copy, file) &&
-         QFile::rename(copy + QStringLiteral("-journal"), file + QStringLiteral("-journal"));
-}
 
 // Listens for the policy notice on a bus of the test's own.
 class NoticeListener : public QObject {
@@ -272,7 +251,9 @@ class PrivacyOptionsTest : public QObject {
       QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
       QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     } else {
-      QVERIFY(leaveHotJournal(file));
+      QVERIFY(leaveHotJournal(file, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                                    "INSERT INTO vals(key, name, folded, type, data) "
+                                    "SELECT 1, 'v' || i, 'v' || i, 3, zeroblob(500) FROM n"));
       if (!makeUserStoreReadOnly()) QSKIP("cannot make the store read-only here");
     }
     privacy::PrivacyCtl privacy([] {});

@@ -22,21 +22,29 @@ QString inProfile(const BrowserProfile& profile, const char* name) {
 void BrowserCleaner::forEachIdleProfile(const std::function<void(const BrowserProfile&)>& clean) {
   for (const BrowserProfile& profile : findBrowserProfiles()) {
     if (isProfileInUse(profile)) {
-      if (!skipped_.contains(profile.browser)) skipped_ << profile.browser;
+      noteSkipped(profile.browser);
       continue;
     }
     clean(profile);
   }
 }
 
+void BrowserCleaner::noteSkipped(const QString& browser) {
+  if (!skipped_.contains(browser)) skipped_ << browser;
+}
+
+void BrowserCleaner::cleanIn(const BrowserProfile& profile, const char* database, const CleaningPlan& plan) {
+  if (cleanDatabase(inProfile(profile, database), plan) == CleaningResult::Busy) noteSkipped(profile.browser);
+}
+
 void BrowserCleaner::ClearHistory() {
-  forEachIdleProfile([](const BrowserProfile& profile) {
+  forEachIdleProfile([this](const BrowserProfile& profile) {
     if (profile.family == BrowserFamily::Firefox) {
-      cleanDatabase(inProfile(profile, "places.sqlite"), firefoxHistoryPlan());
+      cleanIn(profile, "places.sqlite", firefoxHistoryPlan());
       return;
     }
-    cleanDatabase(inProfile(profile, "History"), chromiumHistoryPlan());
-    cleanDatabase(inProfile(profile, "Top Sites"), chromiumTopSitesPlan());
+    cleanIn(profile, "History", chromiumHistoryPlan());
+    cleanIn(profile, "Top Sites", chromiumTopSitesPlan());
     // The table of visited links is rebuilt from the (now empty) history when the browser starts.
     platform::deleteFileSafely(inProfile(profile, "Visited Links"));
   });
@@ -51,14 +59,14 @@ void BrowserCleaner::ClearCache() {
 }
 
 void BrowserCleaner::ClearTypedUrls() {
-  forEachIdleProfile([](const BrowserProfile& profile) {
+  forEachIdleProfile([this](const BrowserProfile& profile) {
     if (profile.family == BrowserFamily::Firefox) {
-      cleanDatabase(inProfile(profile, "places.sqlite"), firefoxTypedPlan());
+      cleanIn(profile, "places.sqlite", firefoxTypedPlan());
       return;
     }
-    cleanDatabase(inProfile(profile, "History"), chromiumTypedPlan());
-    cleanDatabase(inProfile(profile, "Network Action Predictor"), chromiumPredictorPlan());
-    cleanDatabase(inProfile(profile, "Shortcuts"), chromiumShortcutsPlan());
+    cleanIn(profile, "History", chromiumTypedPlan());
+    cleanIn(profile, "Network Action Predictor", chromiumPredictorPlan());
+    cleanIn(profile, "Shortcuts", chromiumShortcutsPlan());
   });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -38,6 +39,18 @@ CleaningResult resultOf(int code) {
   }
 }
 
+// A rollback journal whose header is not blank holds a change its writer did not finish; the next
+// writer would roll it back into the database first. A blank header is a finished journal kept for
+// reuse.
+bool holdsUnfinishedChange(int folder, const QByteArray& journal) {
+  Descriptor file(::openat(folder, journal.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (!file.valid()) return errno != ENOENT;
+  char header[8] = {};
+  const ssize_t got = ::read(file.get(), header, sizeof header);
+  if (got < 0) return true;
+  return std::any_of(header, header + got, [](char c) { return c != 0; });
+}
+
 bool isPlainOwnFile(int folder, const QByteArray& name) {
   struct stat st {};
   return ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
@@ -61,6 +74,7 @@ std::optional<CleaningResult> refusal(const QString& path) {
     if (::fstatat(folder.get(), side.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !isPlainOwnFile(folder.get(), side))
       return CleaningResult::Unsafe;
   }
+  if (holdsUnfinishedChange(folder.get(), name + "-journal")) return CleaningResult::Busy;
   return std::nullopt;
 }
 

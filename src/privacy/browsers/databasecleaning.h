@@ -29,7 +29,7 @@ enum class CleaningResult {
   Cleaned,        // every statement ran and the transaction was committed
   Missing,        // no such file: nothing to do
   Unsafe,         // reached through a link, not a plain file, or not the user's own
-  Busy,           // another program holds the database
+  Busy,           // another program holds the database, or left a change in it unfinished
   Damaged,        // SQLite reports the file as damaged, or its integrity check fails
   UnknownSchema,  // tables or columns the plan needs are not there
   Failed,         // a statement failed for another reason; everything was rolled back
