@@ -77,10 +77,15 @@ MediaPlayer::MediaPlayer(QWidget* parent) : QOpenGLWidget(parent) {
 
 MediaPlayer::~MediaPlayer() {
   // The drawing side goes first, each part in its own GL context; mpv itself, and with it the
-  // stream, after.
-  if (renderContext_ && renderContext_->makeCurrent(surface_.get())) {
+  // stream, after. mpv must not outlive its drawing side even when that context cannot be made
+  // current any more (its GL objects are then lost with the context).
+  const bool current = renderContext_ && renderContext_->makeCurrent(surface_.get());
+  if (render_) {
+    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+    mpv_render_context_free(render_);
+  }
+  if (current) {
     picture_.reset();
-    if (render_) mpv_render_context_free(render_);
     renderContext_->doneCurrent();
   }
   if (blitter_.isCreated()) {
@@ -167,6 +172,8 @@ void MediaPlayer::setOption(const char* name, const char* value) {
 
 void MediaPlayer::play() {
   const QByteArray url = url_.toUtf8();
+  // The library keeps a pause across stops and files: a stream started anew plays.
+  mpv_set_property_string(mpv_, "pause", "no");
   const char* command[] = {"loadfile", url.constData(), nullptr};
   if (const int error = mpv_command(mpv_, command); error < 0)
     throw PlayerError(tr("Nie można odtworzyć strumienia „%1”: %2").arg(url_, errorText(error)));

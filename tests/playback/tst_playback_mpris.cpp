@@ -176,6 +176,9 @@ class MprisTest : public QObject {
     const QString name = openPlayer(QStringLiteral("Radio Testowe"), &window);
     QTRY_COMPARE_WITH_TIMEOUT(status(name), QStringLiteral("Playing"), kPlayTimeoutMs);
     QCOMPARE(stream_->listeners(), 1);
+    // Stopped while paused: Play afterwards still plays.
+    callPlayer(name, kPlayer, QStringLiteral("Pause"));
+    QTRY_COMPARE(status(name), QStringLiteral("Paused"));
     callPlayer(name, kPlayer, QStringLiteral("Stop"));
     QTRY_COMPARE(status(name), QStringLiteral("Stopped"));
     QTRY_COMPARE(stream_->listeners(), 0);
