@@ -334,9 +334,25 @@ class UpdateTest : public QObject {
     QVERIFY(f.filesUnchanged());
   }
 
+  // A name outside the directory's own domain is no server of it, whatever a reverse lookup says.
+  void noRadioServerFoundIsReported_data() {
+    QTest::addColumn<bool>("foreignNames");
+    QTest::newRow("no address") << false;
+    QTest::newRow("only names outside the directory's domain") << true;
+  }
   void noRadioServerFoundIsReported() {
+    QFETCH(bool, foreignNames);
     Fixture f;
-    f.useDirectory(std::make_shared<TableLookup>());
+    auto lookup = std::make_shared<TableLookup>();
+    if (foreignNames) {
+      const QStringList names{"evil.example", "api.test.evil.example", "xapi.test"};
+      for (int i = 0; i < names.size(); ++i) {
+        const QHostAddress address(QStringLiteral("198.51.100.%1").arg(i + 1));
+        lookup->addressesOf[QStringLiteral("all.api.test")] << address;
+        lookup->namesOf.insert(address, names[i]);
+      }
+    }
+    f.useDirectory(lookup);
     f.boxes.answers = {true};
     f.run();
     QCOMPARE(f.label(), QStringLiteral("Wyszukiwanie serwerów katalogu stacji radiowych…"));

@@ -72,8 +72,6 @@ void BodyFetch::start(const QUrl& url) {
   deadline_.start(limits_.totalTimeoutMs);
 }
 
-void BodyFetch::cancel() { fail(FetchFailure::Cancelled, {}); }
-
 void BodyFetch::readAvailable() {
   if (!reply_) return;
   if (const qint64 available = reply_->bytesAvailable(); available > 0) {

@@ -24,7 +24,6 @@ enum class FetchFailure {
   HttpStatus,       // the server answered with an error status
   Timeout,          // the server stopped sending, or took too long in all
   TooLarge,         // more than the limit, announced or sent
-  Cancelled,
   Other,
 };
 
@@ -46,8 +45,6 @@ class BodyFetch final : public QObject {
   ~BodyFetch() override;
 
   void start(const QUrl& url);
-  // Stops at once; `finished` comes with Cancelled.
-  void cancel();
 
  Q_SIGNALS:
   void progress(qint64 received, qint64 total);

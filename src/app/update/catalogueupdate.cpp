@@ -1,5 +1,6 @@
 #include "catalogueupdate.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include "app/update/radioservers.h"
@@ -48,9 +49,9 @@ CatalogueUpdate::CatalogueUpdate(UpdateSources sources, UpdateLimits limits, QOb
     : QObject(parent), sources_(std::move(sources)), limits_(limits) {}
 
 CatalogueUpdate::~CatalogueUpdate() {
+  // The mapping stops at its next look at the flag, but reading the lists cannot be cut short: the
+  // window does not wait for it. The job holds all the mapping needs, and the thread goes on its own.
   if (cancelMapping_) cancelMapping_->store(true);
-  // The mapping looks at the flag often; waiting here keeps it from outliving the program.
-  if (worker_) worker_->wait();
 }
 
 void CatalogueUpdate::start() {
@@ -155,8 +156,9 @@ void CatalogueUpdate::map() {
       job->tvResult = catalogue::sources::parseTvDirectory(std::exchange(job->channels, {}).join(),
                                                            std::exchange(job->streams, {}).join(), job->cancel.get());
   });
-  worker_ = worker;
   connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  // Only the program's end waits for a mapping that was given up.
+  connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, worker, [worker] { worker->wait(); });
   connect(worker, &QThread::finished, this, [this, job] {
     if (!running_ || job->cancel->load()) return;
     const auto& radio = job->radioResult;

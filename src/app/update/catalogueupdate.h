@@ -10,8 +10,6 @@
 #include "app/update/updatesources.h"
 #include "catalogue/stations.h"
 
-class QThread;
-
 namespace app {
 
 class RadioServerSearch;
@@ -35,7 +33,8 @@ class CatalogueUpdate final : public QObject {
   ~CatalogueUpdate() override;
 
   void start();
-  // Stops the download or the mapping at once; `finished` comes with Cancelled.
+  // Stops the download at once, and the mapping at its next step (the window never waits for it);
+  // `finished` comes with Cancelled.
   void cancel();
 
  Q_SIGNALS:
@@ -63,7 +62,6 @@ class CatalogueUpdate final : public QObject {
   QByteArrayList channelsBody_;
   QByteArrayList streamsBody_;
   std::shared_ptr<std::atomic_bool> cancelMapping_;
-  QPointer<QThread> worker_;
   bool running_ = false;
 };
 

@@ -40,9 +40,17 @@ void RadioServerSearch::addressesFound(const QList<QHostAddress>& addresses) {
     lookup_->hostName(address, this, [this](const QString& name) { nameFound(name); });
 }
 
+bool RadioServerSearch::isDirectoryServer(const QString& name) const {
+  // A reverse answer is the network's word: a forged one must not choose where the catalogues come
+  // from. The directory's servers are named within its own domain, the round-robin name's parent.
+  const QString domain = roundRobinName_.section(QLatin1Char('.'), 1);
+  return !domain.isEmpty() && (name.compare(domain, Qt::CaseInsensitive) == 0 ||
+                               name.endsWith(QLatin1Char('.') + domain, Qt::CaseInsensitive));
+}
+
 void RadioServerSearch::nameFound(const QString& name) {
   // A server answers on both its IPv4 and its IPv6 address under one name: try it once.
-  if (!name.isEmpty() && !names_.contains(name, Qt::CaseInsensitive)) names_ << name.toLower();
+  if (isDirectoryServer(name) && !names_.contains(name, Qt::CaseInsensitive)) names_ << name.toLower();
   if (--waitingFor_ > 0) return;
   std::shuffle(names_.begin(), names_.end(), *QRandomGenerator::global());
   Q_EMIT finished(names_);

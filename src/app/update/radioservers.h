@@ -30,8 +30,8 @@ class SystemHostLookup final : public HostLookup {
 
 // Finds the radio directory's servers the way its documentation asks: every address behind its
 // round-robin name, each turned back into the server's host name (the name its certificate
-// carries), the names in random order so that the load spreads. `finished` comes once, with no
-// name when none could be found.
+// carries), the names in random order so that the load spreads. Only names within the directory's
+// own domain count. `finished` comes once, with no name when none could be found.
 class RadioServerSearch final : public QObject {
   Q_OBJECT
  public:
@@ -44,6 +44,7 @@ class RadioServerSearch final : public QObject {
  private:
   void addressesFound(const QList<QHostAddress>& addresses);
   void nameFound(const QString& name);
+  bool isDirectoryServer(const QString& name) const;
 
   std::shared_ptr<HostLookup> lookup_;
   QString roundRobinName_;

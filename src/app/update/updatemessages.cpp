@@ -30,7 +30,6 @@ QString fetchFailureMessage(const FetchResult& result, const QUrl& source, qint6
                            .arg(host)
                            .arg(maxBodyBytes / (1024 * 1024));
     case FetchFailure::Other:
-    case FetchFailure::Cancelled:
     case FetchFailure::None:
       break;
   }
