@@ -276,6 +276,22 @@ class BrowserCleaningTest : public QObject {
     QCOMPARE(privacy.TakeSkippedBrowsers(), held ? QStringList{"Firefox"} : QStringList());
   }
 
+  // A Flatpak browser numbers its processes in its own sandbox: its lock counts as held whatever
+  // process of this system the number names. A pipe standing for a profile list blocks nothing.
+  void sandboxedLocksAndOddFiles() {
+    testsupport::Sandbox sandbox;
+    const QString flatpak = sandbox.home() + "/.var/app/org.chromium.Chromium/config/chromium";
+    QVERIFY(makeChromiumProfile(flatpak + "/Default"));
+    QVERIFY(link(hostName() + "-" + QString::number(endedProcess()), flatpak + "/SingletonLock"));
+    QVERIFY(QDir().mkpath(firefoxRoot()));
+    QCOMPARE(::mkfifo(QFile::encodeName(firefoxRoot() + "/profiles.ini").constData(), 0600), 0);
+    const auto before = snapshot({flatpak});
+    privacy::PrivacyCtl privacy([] {});
+    privacy.ClearBrowserHistory();
+    QCOMPARE(privacy.TakeSkippedBrowsers(), QStringList{"Chromium"});
+    QCOMPARE(snapshot({flatpak}), before);
+  }
+
   void runningBrowsersAreLeftAloneAndNamed() {
     testsupport::Sandbox sandbox;
     const QString firefoxHeld = firefoxRoot() + "/held.default";

@@ -10,6 +10,7 @@
 #include <climits>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folders.h"
@@ -33,9 +34,13 @@ bool isFolderWithoutLinks(const QString& folder) {
 }
 
 QByteArray readWithoutLinks(const QString& file) {
-  Descriptor fd(platform::openNoFollow(file, O_RDONLY));
+  // Not blocking: a pipe under the file's name would hold the window up for ever.
+  Descriptor fd(platform::openNoFollow(file, O_RDONLY | O_NONBLOCK));
+  struct stat st {};
   QFile in;
-  if (!fd.valid() || !in.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) return {};
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      !in.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    return {};
   return in.read(kMaxProfilesIni);
 }
 
@@ -60,13 +65,13 @@ void addFirefoxProfiles(const Home& home, std::vector<BrowserProfile>& found) {
   }
 }
 
-void addChromiumProfiles(const QString& browser, const Home& home, std::vector<BrowserProfile>& found) {
+void addChromiumProfiles(const QString& browser, const Home& home, bool sandboxed, std::vector<BrowserProfile>& found) {
   if (home.root.isEmpty() || !isFolderWithoutLinks(home.root)) return;
   static const QRegularExpression kProfileName(QStringLiteral("^(Default|Profile [0-9]+)$"));
   const QStringList names = QDir(home.root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
   for (const QString& name : names) {
     if (!kProfileName.match(name).hasMatch()) continue;
-    BrowserProfile profile{BrowserFamily::Chromium, browser, home.root + QLatin1Char('/') + name, home.root, {}};
+    BrowserProfile profile{BrowserFamily::Chromium, browser, home.root + QLatin1Char('/') + name, home.root, {}, sandboxed};
     for (const char* cache : {"Cache", "Code Cache", "GPUCache"}) {
       if (!home.cacheRoot.isEmpty())
         profile.cacheFolders << home.cacheRoot + QLatin1Char('/') + name + QLatin1Char('/') + QLatin1String(cache);
@@ -87,7 +92,7 @@ bool isAlive(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPE
 // The text of a link, "" when there is none; nullopt when something else stands in its place.
 std::optional<QString> linkText(const QString& folder, const char* name) {
   Descriptor dir(platform::openNoFollow(folder, O_PATH | O_DIRECTORY));
-  if (!dir.valid()) return QString();
+  if (!dir.valid()) return errno == ENOENT ? std::optional(QString()) : std::nullopt;
   char text[PATH_MAX];
   const ssize_t length = ::readlinkat(dir.get(), name, text, sizeof text - 1);
   if (length >= 0) return QString::fromLocal8Bit(text, length);
@@ -96,7 +101,7 @@ std::optional<QString> linkText(const QString& folder, const char* name) {
 }
 
 bool isFirefoxProfileInUse(const QString& folder) {
-  Descriptor lock(platform::openNoFollow(folder + QStringLiteral("/.parentlock"), O_RDONLY));
+  Descriptor lock(platform::openNoFollow(folder + QStringLiteral("/.parentlock"), O_RDONLY | O_NONBLOCK));
   if (lock.valid()) {
     struct flock probe {};
     probe.l_type = F_WRLCK;
@@ -115,10 +120,12 @@ bool isFirefoxProfileInUse(const QString& folder) {
   return number && isAlive(pid);
 }
 
-bool isChromiumProfileInUse(const QString& userData) {
+bool isChromiumProfileInUse(const QString& userData, bool sandboxed) {
   const std::optional<QString> link = linkText(userData, "SingletonLock");
   if (!link) return true;
   if (link->isEmpty()) return false;
+  // A sandboxed browser's lock is taken as held: its number cannot be checked from here.
+  if (sandboxed) return true;
   const qsizetype dash = link->lastIndexOf(QLatin1Char('-'));
   bool number = false;
   const pid_t pid = dash < 0 ? 0 : link->mid(dash + 1).toInt(&number);
@@ -187,13 +194,13 @@ std::vector<BrowserProfile> findBrowserProfiles() {
                                Chromium{"microsoft-edge", "com.microsoft.Edge", "Microsoft Edge"},
                                Chromium{"vivaldi", "com.vivaldi.Vivaldi", "Vivaldi"}}) {
     const QString name = QLatin1String(kind.name);
-    addChromiumProfiles(name, {under(config, kind.folder), under(cache, kind.folder)}, found);
+    addChromiumProfiles(name, {under(config, kind.folder), under(cache, kind.folder)}, false, found);
     const QString flatpak = under(home, QStringLiteral(".var/app/") + QLatin1String(kind.flatpak));
     addChromiumProfiles(name, {under(flatpak, QStringLiteral("config/") + QLatin1String(kind.folder)),
-                               under(flatpak, QStringLiteral("cache/") + QLatin1String(kind.folder))}, found);
+                               under(flatpak, QStringLiteral("cache/") + QLatin1String(kind.folder))}, true, found);
   }
   const QString chromiumSnap = under(home, "snap/chromium/common");
-  addChromiumProfiles(QStringLiteral("Chromium"), {under(chromiumSnap, "chromium"), under(chromiumSnap, ".cache/chromium")}, found);
+  addChromiumProfiles(QStringLiteral("Chromium"), {under(chromiumSnap, "chromium"), under(chromiumSnap, ".cache/chromium")}, false, found);
 
   // The same folder can be reached from two homes (XDG_CONFIG_HOME inside a Flatpak's home): once.
   std::vector<BrowserProfile> unique;
@@ -205,7 +212,7 @@ std::vector<BrowserProfile> findBrowserProfiles() {
 
 bool isProfileInUse(const BrowserProfile& profile) {
   return profile.family == BrowserFamily::Firefox ? isFirefoxProfileInUse(profile.lockFolder)
-                                                  : isChromiumProfileInUse(profile.lockFolder);
+                                                  : isChromiumProfileInUse(profile.lockFolder, profile.ownProcessNumbers);
 }
 
 }  // namespace privacy::browsers

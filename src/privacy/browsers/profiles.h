@@ -15,6 +15,9 @@ struct BrowserProfile {
   QString folder;            // the profile's own folder: its databases live here
   QString lockFolder;        // where the browser's lock lives: the profile (Firefox) or its user data folder (Chromium)
   QStringList cacheFolders;  // folders whose content is the profile's cache
+  // The browser runs in a sandbox with process numbers of its own, so a number in its lock says
+  // nothing about the processes here.
+  bool ownProcessNumbers = false;
 };
 
 // Every profile found under the user's home and XDG folders, each once. Folders are taken from
