@@ -3,6 +3,7 @@
 #include <QFile>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -31,7 +32,8 @@ struct Seen {
 
 bool look(int folderFd, const char* name, int flags, Seen& seen) {
   struct statx sx;
-  if (::statx(folderFd, name, flags | AT_STATX_SYNC_AS_STAT, kStatxWanted, &sx) != 0) return false;
+  // An automount point is not mounted for a look: it would hang on a server that is away.
+  if (::statx(folderFd, name, flags | AT_STATX_SYNC_AS_STAT | AT_NO_AUTOMOUNT, kStatxWanted, &sx) != 0) return false;
   seen.id = {makedev(sx.stx_dev_major, sx.stx_dev_minor), static_cast<ino_t>(sx.stx_ino)};
   seen.mode = sx.stx_mode;
   seen.owner = sx.stx_uid;
@@ -53,8 +55,9 @@ class SafeDeletion {
  private:
   struct Entry {
     std::string name;
-    FileId id;     // folders: the folder that was entered
-    bool entered;  // folders: emptied, so removed if empty now
+    FileId id;                          // folders: the folder that was entered
+    bool entered;                       // folders: emptied, so removed if empty now
+    std::optional<mode_t> widenedFrom;  // folders: the rights it had, when entering had to widen them
   };
   struct Folder {
     FileId id;
@@ -68,6 +71,7 @@ class SafeDeletion {
   int enterFolder(int parentFd, Entry& entry) const;
   void removeFile(int folderFd, const std::string& name) const;
   void removeFolder(int folderFd, const Entry& entry) const;
+  static void setMode(int pathFd, mode_t mode);
 
   uid_t user_;
   FilesInUse inUse_;
@@ -105,7 +109,7 @@ void SafeDeletion::readFolder(int fd, Folder& folder) const {
       if (!look(fd, name, AT_SYMLINK_NOFOLLOW, seen)) continue;
       isFolder = S_ISDIR(seen.mode);
     }
-    if (isFolder) folder.folders.push_back({name, {}, false});
+    if (isFolder) folder.folders.push_back({name, {}, false, std::nullopt});
     else folder.files.emplace_back(name);
   }
   ::closedir(listing);
@@ -119,15 +123,23 @@ int SafeDeletion::enterFolder(int parentFd, Entry& entry) const {
   if (!path.valid() || !look(path.get(), "", AT_EMPTY_PATH, seen) || !mayTouch(parentFd, entry.name.c_str(), seen))
     return -1;
   if ((seen.mode & S_IRWXU) != S_IRWXU) {
-    const std::string byDescriptor = "/proc/self/fd/" + std::to_string(path.get());
-    ::chmod(byDescriptor.c_str(), (seen.mode & 07777) | S_IRWXU);
+    entry.widenedFrom = seen.mode & 07777;
+    setMode(path.get(), *entry.widenedFrom | S_IRWXU);
   }
   const int fd = ::openat(path.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     entry.id = seen.id;
     entry.entered = true;
+  } else if (entry.widenedFrom) {
+    setMode(path.get(), *entry.widenedFrom);
   }
   return fd;
+}
+
+// Through the folder's own descriptor: a path could have been replaced meanwhile.
+void SafeDeletion::setMode(int pathFd, mode_t mode) {
+  const std::string byDescriptor = "/proc/self/fd/" + std::to_string(pathFd);
+  ::chmod(byDescriptor.c_str(), mode);
 }
 
 // Looked at once more on the folder's own descriptor right before the removal: in a folder that
@@ -141,9 +153,14 @@ void SafeDeletion::removeFile(int folderFd, const std::string& name) const {
 
 void SafeDeletion::removeFolder(int folderFd, const Entry& entry) const {
   Seen seen;
-  if (entry.entered && look(folderFd, entry.name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && seen.id == entry.id &&
-      seen.owner == user_)
-    ::unlinkat(folderFd, entry.name.c_str(), AT_REMOVEDIR);
+  if (!entry.entered || !look(folderFd, entry.name.c_str(), AT_SYMLINK_NOFOLLOW, seen) || !(seen.id == entry.id) ||
+      seen.owner != user_)
+    return;
+  if (::unlinkat(folderFd, entry.name.c_str(), AT_REMOVEDIR) == 0 || !entry.widenedFrom) return;
+  // It stays, for what had to stay in it: with the rights it had.
+  Descriptor path(::openat(folderFd, entry.name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (path.valid() && look(path.get(), "", AT_EMPTY_PATH, seen) && seen.id == entry.id)
+    setMode(path.get(), *entry.widenedFrom);
 }
 
 bool SafeDeletion::startAt(int fd) { return look(fd, "", AT_EMPTY_PATH, start_) && S_ISDIR(start_.mode); }

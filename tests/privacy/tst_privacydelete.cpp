@@ -120,8 +120,15 @@ class DeletionTest : public QObject {
     QVERIFY(holder.waitForStarted());
     QFile heldByOtherName(tmp + "/other-name.txt");
     QVERIFY(heldByOtherName.open(QIODevice::ReadOnly));
+    // A read-only folder is opened up to be emptied; one that has to stay keeps its rights.
+    const QString readOnly = tmp + "/open-here/a";
+    QVERIFY(::chmod(QFile::encodeName(readOnly).constData(), 0500) == 0);
 
     platform::emptyFolderSafely(tmp);
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(readOnly).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0500));
+    QVERIFY(::chmod(QFile::encodeName(readOnly).constData(), 0700) == 0);
     holder.kill();
     holder.waitForFinished();
     ::close(socketFd);
