@@ -68,6 +68,23 @@ QStringList mountTopFolders() {
   return tops;
 }
 
+// The descriptions of the trashed items that are gone now. An item that had to stay (one in use)
+// keeps its own, or it could no longer be restored.
+void removeDescriptionsOfGoneItems(const QString& trash) {
+  const QString info = trash + QStringLiteral("/info");
+  if (!isUsersOwnFolder(info)) return;
+  const QStringList left = QDir(trash + QStringLiteral("/files"))
+                               .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  if (left.isEmpty()) {
+    emptyFolderSafely(info);
+    return;
+  }
+  const QString suffix = QStringLiteral(".trashinfo");
+  for (const QString& name : QDir(info).entryList(QDir::Files | QDir::Hidden | QDir::System))
+    if (!name.endsWith(suffix) || !left.contains(name.chopped(suffix.size())))
+      deleteFileSafely(info + QLatin1Char('/') + name);
+}
+
 }  // namespace
 
 QStringList trashFolders() {
@@ -90,8 +107,9 @@ QStringList trashFolders() {
 
 void emptyTrash() {
   for (const QString& trash : trashFolders()) {
-    for (const char* part : {"/files", "/info", "/expunged"})
+    for (const char* part : {"/files", "/expunged"})
       if (isUsersOwnFolder(trash + QLatin1String(part))) emptyFolderSafely(trash + QLatin1String(part));
+    removeDescriptionsOfGoneItems(trash);
     // The cached sizes describe folders that are gone now.
     deleteFileSafely(trash + QStringLiteral("/directorysizes"));
   }

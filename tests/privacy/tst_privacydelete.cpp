@@ -223,6 +223,20 @@ class DeletionTest : public QObject {
     QCOMPARE(contents(sandbox.filePath("tmp")), (QStringList{"folder", "folder/x", "open.txt"}));
   }
 
+  void aTrashedItemThatStaysKeepsItsDescription() {
+    testsupport::Sandbox sandbox;
+    const QString trash = sandbox.home() + "/.local/share/Trash";
+    for (const char* item : {"held.odt", "gone.odt"}) {
+      QVERIFY(writeFile(trash + "/files/" + item));
+      QVERIFY(writeFile(trash + "/info/" + item + ".trashinfo"));
+    }
+    QVERIFY(writeFile(trash + "/info/orphan.trashinfo"));
+    QFile held(trash + "/files/held.odt");
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    platform::emptyTrash();
+    QCOMPARE(contents(trash), (QStringList{"files", "files/held.odt", "info", "info/held.odt.trashinfo"}));
+  }
+
   void trashOfTheHomeAndOfEveryFileSystem() {
     testsupport::Sandbox sandbox;
     const QString uid = QString::number(::geteuid());
