@@ -8,12 +8,12 @@
 #include <optional>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folders.h"
+#include "platform/inuse.h"
 #include "platform/descriptor.h"
 #include "platform/nofollow.h"
 
@@ -87,8 +87,6 @@ QString under(const QString& base, const QString& relative) {
 }
 QString under(const QString& base, const char* relative) { return under(base, QLatin1String(relative)); }
 
-bool isAlive(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM); }
-
 // The text of a link, "" when there is none; nullopt when something else stands in its place.
 std::optional<QString> linkText(const QString& folder, const char* name) {
   Descriptor dir(platform::openNoFollow(folder, O_PATH | O_DIRECTORY));
@@ -117,7 +115,7 @@ bool isFirefoxProfileInUse(const QString& folder) {
   if (plus < 0) return false;
   bool number = false;
   const pid_t pid = link->mid(plus + 2).toInt(&number);
-  return number && isAlive(pid);
+  return number && platform::processIsRunning(pid);
 }
 
 bool isChromiumProfileInUse(const QString& userData, bool sandboxed) {
@@ -132,7 +130,7 @@ bool isChromiumProfileInUse(const QString& userData, bool sandboxed) {
   if (!number) return true;
   char host[HOST_NAME_MAX + 1] = {};
   if (::gethostname(host, sizeof host - 1) != 0 || link->left(dash) != QString::fromLocal8Bit(host)) return true;
-  return isAlive(pid);
+  return platform::processIsRunning(pid);
 }
 
 }  // namespace
