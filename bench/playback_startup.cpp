@@ -83,7 +83,6 @@ bool writeFile(const QString& path, const QByteArray& content) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
   playback::formatNumbersForPlayers();
   int rounds = 7;

@@ -47,7 +47,6 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   // The privacy module starts before the application and ends after its event loop.
   privacy::PrivacyCtl privacyModule;
-  playback::shareGraphicsContexts();
   Application application(argc, argv);
   playback::formatNumbersForPlayers();
   setUpApplication(application);

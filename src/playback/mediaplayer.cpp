@@ -16,6 +16,7 @@
 #include <mpv/render_gl.h>
 
 #include "playback/playererror.h"
+#include "playback/playersetup.h"
 #include "playback/screentext.h"
 
 namespace playback {
@@ -133,7 +134,7 @@ void MediaPlayer::createPlayer() {
 void MediaPlayer::createRenderer() {
   // Shared with the widget's context through the application's share group, so that the widget
   // can show the picture mpv draws here.
-  QOpenGLContext* shared = QOpenGLContext::globalShareContext();
+  QOpenGLContext* shared = sharedGraphicsContext();
   surface_ = std::make_unique<QOffscreenSurface>();
   surface_->create();
   renderContext_ = std::make_unique<QOpenGLContext>();

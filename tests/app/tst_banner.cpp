@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include "app/bannerloader.h"
-#include "playback/playersetup.h"
 #include "support/fakes.h"
 #include "support/sandbox.h"
 #include "update/testserver.h"
@@ -126,7 +125,6 @@ class BannerTest : public QObject {
 int main(int argc, char** argv) {
   // As the program does: the web engine ends a process that runs it as root with its sandbox on.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
   BannerTest test;
   return QTest::qExec(&test, argc, argv);

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "app/bannerloader.h"
-#include "playback/playersetup.h"
 #include "support/fakes.h"
 #include "support/pageserver.h"
 #include "support/sandbox.h"
@@ -58,8 +57,7 @@ class BannerBrowserTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  // As the program starts the engine: shared OpenGL contexts, and no sandbox as root.
-  playback::shareGraphicsContexts();
+  // As the program starts the engine: no sandbox as root.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication application(argc, argv);
   BannerBrowserTest test;

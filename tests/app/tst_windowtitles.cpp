@@ -111,7 +111,6 @@ class WindowTitlesTest : public QObject {
 
 int main(int argc, char** argv) {
   // As the program prepares for player windows.
-  playback::shareGraphicsContexts();
   app::Application application(argc, argv);
   playback::formatNumbersForPlayers();
   app::setUpApplication(application);

@@ -217,7 +217,6 @@ class MprisTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
   playback::formatNumbersForPlayers();
   MprisTest test;

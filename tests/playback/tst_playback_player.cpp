@@ -398,7 +398,6 @@ class PlayerWindowTest : public QObject {
 };
 
 int main(int argc, char** argv) {
-  playback::shareGraphicsContexts();
   QApplication application(argc, argv);
   playback::formatNumbersForPlayers();
   PlayerWindowTest test;
