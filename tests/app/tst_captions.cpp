@@ -8,10 +8,10 @@
 #include "browser/tform2.h"
 #include "browser/tform3.h"
 #include "platform/fonts.h"
-#include "privacy/privacyctl.h"
 #include "support/captionfit.h"
 #include "support/fakes.h"
 #include "support/sandbox.h"
+#include "mainformfixture.h"
 
 using namespace testsupport;
 
@@ -24,13 +24,8 @@ class CaptionsTest : public QObject {
 
   void everyFormShowsItsCaptionsWhole() {
     Sandbox sandbox;
-    FakeShell shell;
-    FakeMessageBoxes boxes;
-    privacy::PrivacyCtl privacyModule{[] {}};
-    app::TMainForm form(app::MainFormEnvironment{
-        {shell, boxes}, {}, [](QWidget*, const QUrl&) {}, sandbox.path() + QLatin1Char('/'), privacyModule, {}});
-    form.CreateSecondaryWindows();
-    form.show();
+    MainFormFixture window(sandbox.path() + QLatin1Char('/'));
+    app::TMainForm& form = window.form;
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     QStringList cut = cutCaptions(&form);

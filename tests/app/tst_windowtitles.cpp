@@ -13,9 +13,9 @@
 #include "platform/messageboxes.h"
 #include "playback/playersetup.h"
 #include "playback/tform5.h"
-#include "privacy/privacyctl.h"
 #include "support/fakes.h"
 #include "support/sandbox.h"
+#include "mainformfixture.h"
 
 namespace {
 
@@ -57,13 +57,8 @@ class WindowTitlesTest : public QObject {
  private Q_SLOTS:
   void windowsAndEditors() {
     testsupport::Sandbox sandbox;
-    testsupport::FakeShell shell;
-    testsupport::FakeMessageBoxes boxes;
-    privacy::PrivacyCtl privacyModule{[] {}};
-    app::TMainForm form(app::MainFormEnvironment{
-        {shell, boxes}, {}, [](QWidget*, const QUrl&) {}, sandbox.path() + QLatin1Char('/'), privacyModule, {}});
-    form.CreateSecondaryWindows();
-    form.show();
+    MainFormFixture window(sandbox.path() + QLatin1Char('/'));
+    app::TMainForm& form = window.form;
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(bothTitles(&form), QStringLiteral("Sieciownik|Sieciownik"));
 
