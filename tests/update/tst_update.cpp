@@ -18,6 +18,7 @@
 #include "support/filebytes.h"
 #include "support/sandbox.h"
 #include "testserver.h"
+#include "fixtures.h"
 
 using namespace catalogue;
 using namespace testsupport;
@@ -25,12 +26,6 @@ using updatetest::Route;
 using updatetest::TestServer;
 
 namespace {
-
-QByteArray fixture(const char* name) {
-  QFile file(QStringLiteral(UPDATE_FIXTURES "/") + QString::fromLatin1(name));
-  if (!file.open(QIODevice::ReadOnly)) qFatal("missing fixture %s", name);
-  return file.readAll();
-}
 
 // The catalogues as the running program holds them, kept in files of the sandbox.
 class FileSink final : public app::CatalogueSink {

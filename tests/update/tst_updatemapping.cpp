@@ -6,17 +6,12 @@
 #include "catalogue/sources/stationorder.h"
 #include "catalogue/sources/stationrules.h"
 #include "catalogue/sources/textrules.h"
+#include "fixtures.h"
 
 using namespace catalogue;
 using namespace catalogue::sources;
 
 namespace {
-
-QByteArray fixture(const char* name) {
-  QFile file(QStringLiteral(UPDATE_FIXTURES "/") + QString::fromLatin1(name));
-  if (!file.open(QIODevice::ReadOnly)) qFatal("missing fixture %s", name);
-  return file.readAll();
-}
 
 template <class Stations>
 const auto* byName(const Stations& stations, const QString& name) {

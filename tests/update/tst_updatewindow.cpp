@@ -12,6 +12,7 @@
 #include "support/filebytes.h"
 #include "support/sandbox.h"
 #include "testserver.h"
+#include "fixtures.h"
 
 using namespace catalogue;
 using namespace testsupport;
@@ -19,12 +20,6 @@ using updatetest::Route;
 using updatetest::TestServer;
 
 namespace {
-
-QByteArray fixture(const char* name) {
-  QFile file(QStringLiteral(UPDATE_FIXTURES "/") + QString::fromLatin1(name));
-  if (!file.open(QIODevice::ReadOnly)) qFatal("missing fixture %s", name);
-  return file.readAll();
-}
 
 QStringList itemsOf(QListWidget* list) {
   QStringList texts;
