@@ -1,5 +1,6 @@
 #include "inuse.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -8,6 +9,12 @@
 #include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <linux/sock_diag.h>
+#include <linux/unix_diag.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 #include "platform/descriptor.h"
@@ -37,13 +44,29 @@ bool isProcessNumber(const char* name) {
   return true;
 }
 
+// The device and inode of what a path names, from the attributes the kernel has cached: a file on
+// a network or FUSE mount whose server is away would otherwise make the look wait for it.
+bool cachedId(int folderFd, const char* path, int flags, FileId& id) {
+  struct statx sx;
+  if (::statx(folderFd, path, flags | AT_STATX_DONT_SYNC | AT_NO_AUTOMOUNT, STATX_INO, &sx) != 0) return false;
+  id = {makedev(sx.stx_dev_major, sx.stx_dev_minor), static_cast<ino_t>(sx.stx_ino)};
+  return true;
+}
+
+// The kernel's own device numbers (as the socket list gives them) keep the minor number in the
+// low 20 bits.
+dev_t fromKernelDevice(std::uint32_t device) { return makedev(device >> 20, device & 0xfffff); }
+
 }  // namespace
 
-FilesInUse FilesInUse::scan(const char* procFolder) {
+FilesInUse FilesInUse::scan(const char* procFolder, const char* sysFolder) {
   FilesInUse inUse;
+  inUse.addBoundSockets();
+  inUse.addLoopBackingFiles(sysFolder);
   Descriptor procFd(::open(procFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!procFd.valid()) return inUse;
   inUse.addLocks(procFd.get());
+  inUse.addSwapFiles(procFd.get());
   Descriptor listFd(::dup(procFd.get()));
   DIR* processes = listFd.valid() ? ::fdopendir(listFd.get()) : nullptr;
   if (processes == nullptr) return inUse;
@@ -59,9 +82,9 @@ FilesInUse FilesInUse::scan(const char* procFolder) {
 }
 
 void FilesInUse::addProcess(int processFd, PathSet& mappedPaths) {
-  struct stat st;
+  FileId id;
   for (const char* link : {"cwd", "root", "exe"})
-    if (::fstatat(processFd, link, &st, 0) == 0) ids_.insert(idOf(st));
+    if (cachedId(processFd, link, 0, id)) ids_.insert(id);
   addLinksIn(processFd, "fd");
   // The maps table names every mapped file (map_files says the same, but only to the privileged).
   addMaps(processFd, mappedPaths);
@@ -72,9 +95,9 @@ void FilesInUse::addLinksIn(int processFd, const char* folder) {
   DIR* links = fd.valid() ? ::fdopendir(fd.get()) : nullptr;
   if (links == nullptr) return;
   fd.release();
-  struct stat st;
+  FileId id;
   while (const dirent* link = ::readdir(links))
-    if (link->d_name[0] != '.' && ::fstatat(::dirfd(links), link->d_name, &st, 0) == 0) ids_.insert(idOf(st));
+    if (link->d_name[0] != '.' && cachedId(::dirfd(links), link->d_name, 0, id)) ids_.insert(id);
   ::closedir(links);
 }
 
@@ -141,7 +164,7 @@ void FilesInUse::addLocks(int procFd) {
     // A request still waiting ("-> ...") holds nothing; its file is listed with the lock it waits for.
     if (line.find("->") != std::string::npos) continue;
     if (std::sscanf(line.c_str(), "%*s %*s %*s %*s %*s %x:%x:%llu", &major, &minor, &inode) == 3)
-      ids_.insert({makedev(major, minor), static_cast<ino_t>(inode)});
+      addNamed({makedev(major, minor), static_cast<ino_t>(inode)});
   }
 }
 
@@ -150,8 +173,104 @@ void FilesInUse::addPath(const std::string& name) {
   static constexpr std::string_view kDeleted = " (deleted)";
   if (name.size() > kDeleted.size() && name.compare(name.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
     return;
-  struct stat st;
-  if (::stat(name.c_str(), &st) == 0) ids_.insert(idOf(st));
+  FileId id;
+  if (cachedId(AT_FDCWD, name.c_str(), 0, id)) ids_.insert(id);
+}
+
+void FilesInUse::addNamed(const FileId& id) {
+  ids_.insert(id);
+  inodes_.insert(id.inode);
+}
+
+// Every socket file a program has bound, from the kernel's socket list: the file's own device and
+// inode come with it, so no path needs resolving.
+void FilesInUse::addBoundSockets() {
+  Descriptor fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
+  if (!fd.valid()) return;
+  struct {
+    nlmsghdr header;
+    unix_diag_req request;
+  } message{};
+  message.header.nlmsg_len = sizeof message;
+  message.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+  message.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+  message.request.sdiag_family = AF_UNIX;
+  message.request.udiag_states = ~0u;
+  message.request.udiag_show = UDIAG_SHOW_VFS;
+  sockaddr_nl kernel{};
+  kernel.nl_family = AF_NETLINK;
+  if (::sendto(fd.get(), &message, sizeof message, 0, reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel) < 0)
+    return;
+  alignas(nlmsghdr) char buffer[32768];
+  FileIdSet found;
+  for (;;) {
+    ssize_t got = ::recv(fd.get(), buffer, sizeof buffer, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return;
+    int left = static_cast<int>(got);
+    for (auto* header = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(header, left);
+         header = NLMSG_NEXT(header, left)) {
+      if (header->nlmsg_type == NLMSG_ERROR) return;
+      if (header->nlmsg_type == NLMSG_DONE) {
+        for (const FileId& id : found) addNamed(id);
+        socketsListed_ = true;
+        return;
+      }
+      const auto* socket = static_cast<const unix_diag_msg*>(NLMSG_DATA(header));
+      int attributesLeft = static_cast<int>(header->nlmsg_len - NLMSG_LENGTH(sizeof *socket));
+      for (auto* attribute = reinterpret_cast<rtattr*>(const_cast<unix_diag_msg*>(socket) + 1);
+           RTA_OK(attribute, attributesLeft); attribute = RTA_NEXT(attribute, attributesLeft)) {
+        if (attribute->rta_type != UNIX_DIAG_VFS) continue;
+        unix_diag_vfs file;
+        std::memcpy(&file, RTA_DATA(attribute), sizeof file);
+        found.insert({fromKernelDevice(file.udiag_vfs_dev), static_cast<ino_t>(file.udiag_vfs_ino)});
+      }
+    }
+  }
+}
+
+// A disk image attached to a loop device is a disk in use, whatever its name.
+void FilesInUse::addLoopBackingFiles(const char* sysFolder) {
+  Descriptor blockFd(::openat(AT_FDCWD, (std::string(sysFolder) + "/block").c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  DIR* devices = blockFd.valid() ? ::fdopendir(blockFd.get()) : nullptr;
+  if (devices == nullptr) return;
+  const int devicesFd = blockFd.release();
+  while (const dirent* device = ::readdir(devices)) {
+    if (std::strncmp(device->d_name, "loop", 4) != 0) continue;
+    Descriptor loopFd(::openat(devicesFd, device->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!loopFd.valid()) continue;
+    std::string path = readAll(loopFd.get(), "loop/backing_file");
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    if (!path.empty() && path.front() == '/') addPath(path);
+  }
+  ::closedir(devices);
+}
+
+// After a heading line, each line: "Filename Type Size Used Priority", with blanks in the name
+// written as \040.
+void FilesInUse::addSwapFiles(int procFd) {
+  const std::string swaps = readAll(procFd, "swaps");
+  std::size_t at = swaps.find('\n');
+  while (at != std::string::npos) {
+    const std::size_t lineEnd = std::min(swaps.find('\n', at + 1), swaps.size());
+    const std::string_view line(swaps.data() + at + 1, lineEnd - at - 1);
+    at = lineEnd < swaps.size() ? lineEnd : std::string::npos;
+    const std::size_t nameEnd = line.find_first_of(" \t");
+    const std::size_t typeStart = line.find_first_not_of(" \t", nameEnd);
+    if (typeStart == std::string_view::npos) continue;
+    const std::string_view type = line.substr(typeStart, line.find_first_of(" \t", typeStart) - typeStart);
+    if (type != "file") continue;
+    std::string name;
+    for (std::size_t i = 0; i < nameEnd; ++i) {
+      const std::string_view code = line.substr(i + 1, 3);
+      const bool escaped = line[i] == '\\' && code.size() == 3 &&
+                           code.find_first_not_of("01234567") == std::string_view::npos;
+      name += escaped ? static_cast<char>((code[0] - '0') * 64 + (code[1] - '0') * 8 + (code[2] - '0')) : line[i];
+      if (escaped) i += 3;
+    }
+    addPath(name);
+  }
 }
 
 bool processIsRunning(pid_t pid) {

@@ -2,11 +2,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folders.h"
+#include "platform/descriptor.h"
+#include "platform/nofollow.h"
 #include "platform/safedelete.h"
 
 namespace platform {
@@ -68,21 +75,44 @@ QStringList mountTopFolders() {
   return tops;
 }
 
+// The names in a trash's files/; nothing when it cannot be listed (though it exists).
+std::optional<QSet<QString>> trashedNames(const QString& files) {
+  QSet<QString> names;
+  Descriptor fd = openNoFollow(files, O_RDONLY | O_DIRECTORY);
+  if (!fd.valid()) {
+    if (errno == ENOENT) return names;
+    return std::nullopt;
+  }
+  DIR* listing = ::fdopendir(fd.get());
+  if (listing == nullptr) return std::nullopt;
+  fd.release();
+  errno = 0;
+  while (const dirent* entry = ::readdir(listing)) {
+    const QByteArray name(entry->d_name);
+    if (name != "." && name != "..") names.insert(QFile::decodeName(name));
+  }
+  const bool complete = errno == 0;
+  ::closedir(listing);
+  if (!complete) return std::nullopt;
+  return names;
+}
+
 // The descriptions of the trashed items that are gone now. An item that had to stay (one in use)
-// keeps its own, or it could no longer be restored.
-void removeDescriptionsOfGoneItems(const QString& trash) {
+// keeps its own, or it could no longer be restored; so does every item of a files/ that cannot be
+// listed, and one being trashed just now, whose description comes before the item.
+void removeDescriptionsOfGoneItems(const QString& trash, SafeDeletion& step) {
   const QString info = trash + QStringLiteral("/info");
   if (!isUsersOwnFolder(info)) return;
-  const QStringList left = QDir(trash + QStringLiteral("/files"))
-                               .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-  if (left.isEmpty()) {
-    emptyFolderSafely(info);
+  const std::optional<QSet<QString>> left = trashedNames(trash + QStringLiteral("/files"));
+  if (!left) return;
+  if (left->isEmpty()) {
+    step.emptyFolder(info);
     return;
   }
   const QString suffix = QStringLiteral(".trashinfo");
   for (const QString& name : QDir(info).entryList(QDir::Files | QDir::Hidden | QDir::System))
-    if (!name.endsWith(suffix) || !left.contains(name.chopped(suffix.size())))
-      deleteFileSafely(info + QLatin1Char('/') + name);
+    if (!name.endsWith(suffix) || !left->contains(name.chopped(suffix.size())))
+      step.deleteFile(info + QLatin1Char('/') + name);
 }
 
 }  // namespace
@@ -106,12 +136,13 @@ QStringList trashFolders() {
 }
 
 void emptyTrash() {
+  SafeDeletion step;
   for (const QString& trash : trashFolders()) {
     for (const char* part : {"/files", "/expunged"})
-      if (isUsersOwnFolder(trash + QLatin1String(part))) emptyFolderSafely(trash + QLatin1String(part));
-    removeDescriptionsOfGoneItems(trash);
+      if (isUsersOwnFolder(trash + QLatin1String(part))) step.emptyFolder(trash + QLatin1String(part));
+    removeDescriptionsOfGoneItems(trash, step);
     // The cached sizes describe folders that are gone now.
-    deleteFileSafely(trash + QStringLiteral("/directorysizes"));
+    step.deleteFile(trash + QStringLiteral("/directorysizes"));
   }
 }
 

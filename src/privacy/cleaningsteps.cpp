@@ -26,6 +26,10 @@ void PrivacyCtl::EmptyFolder(const QString& path) {
   platform::emptyFolderSafely(path);
 }
 
+void PrivacyCtl::EmptyFolder(const QString& path, platform::SafeDeletion& step) {
+  if (!path.isEmpty()) step.emptyFolder(path);
+}
+
 void PrivacyCtl::RefreshShellRunList() { platform::clearRunDialogHistories(); }
 
 // The web engine's visited links and history (its cookies and site data stay), then the user's
@@ -33,8 +37,9 @@ void PrivacyCtl::RefreshShellRunList() { platform::clearRunDialogHistories(); }
 void PrivacyCtl::ClearBrowserHistory() {
   if (!embeddedBrowser_.clearHistory || !embeddedBrowser_.clearHistory()) {
     const QString profile = platform::webEngineStorageFolder();
+    platform::SafeDeletion step;
     for (const char* name : {"Visited Links", "History", "History-journal"})
-      platform::deleteFileSafely(profile + QLatin1Char('/') + QLatin1String(name));
+      step.deleteFile(profile + QLatin1Char('/') + QLatin1String(name));
   }
   browsers_.ClearHistory();
 }
@@ -58,8 +63,9 @@ void PrivacyCtl::ClearTypedUrls() {
 }
 
 void PrivacyCtl::CleanTempFiles() {
-  EmptyFolder(platform::userTempFolder());
-  EmptyFolder(platform::machineTempFolder());
+  platform::SafeDeletion step;
+  EmptyFolder(platform::userTempFolder(), step);
+  EmptyFolder(platform::machineTempFolder(), step);
 }
 
 void PrivacyCtl::ClearRunList() {

@@ -7,6 +7,10 @@
 #include "privacy/browsers/browsercleaner.h"
 #include "privacy/privacyregistry.h"
 
+namespace platform {
+class SafeDeletion;
+}
+
 namespace privacy {
 
 // The texts the option writers store for a box's state.
@@ -47,8 +51,10 @@ class PrivacyCtl {
   virtual void ClearRecentDocuments();
   virtual void EmptyRecycleBin();
 
-  // Deletes what is inside the folder (never the folder itself); an empty path does nothing.
+  // Deletes what is inside the folder (never the folder itself); an empty path does nothing. The
+  // second form deletes as part of a step that empties several folders.
   void EmptyFolder(const QString& path);
+  void EmptyFolder(const QString& path, platform::SafeDeletion& step);
   void RefreshShellRunList();
 
   // The option readers give the state a box shows; the writers store a box's new state. A store

@@ -59,6 +59,13 @@ inline bool privateMounts() {
   return ok;
 }
 
+// Empty /tmp and /var/tmp of this process's own.
+inline bool privateTemporaryFolders() {
+  static const bool ok = privateMounts() && ::mount("sieciownik-test", "/tmp", "tmpfs", 0, "size=1g,mode=1777") == 0 &&
+                         ::mount("sieciownik-test", "/var/tmp", "tmpfs", 0, "size=64m,mode=1777") == 0;
+  return ok;
+}
+
 inline bool mountTmpfs(const QString& folder) {
   QDir().mkpath(folder);
   return privateMounts() && ::mount("sieciownik-test", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=4m") == 0;

@@ -5,9 +5,13 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/folders.h"
 #include "platform/safedelete.h"
@@ -44,9 +48,37 @@ void cleanTemporaryFiles() {
 struct Running {
   QProcess process;
   ~Running() {
-    process.kill();
-    process.waitForFinished();
+    process.terminate();
+    if (!process.waitForFinished(10000)) {
+      process.kill();
+      process.waitForFinished();
+    }
   }
+};
+
+mode_t modeOf(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// Runs `then` on a thread of its own the moment `folder` (or something in it) is first opened.
+class OnFirstOpen {
+ public:
+  OnFirstOpen(const QString& folder, std::function<void()> then) : watch_(::inotify_init1(IN_CLOEXEC)) {
+    ::inotify_add_watch(watch_, QFile::encodeName(folder).constData(), IN_OPEN);
+    thread_ = std::thread([this, then = std::move(then)] {
+      alignas(inotify_event) char event[4096];
+      if (::read(watch_, event, sizeof event) > 0) then();
+    });
+  }
+  ~OnFirstOpen() {
+    thread_.join();
+    ::close(watch_);
+  }
+
+ private:
+  int watch_;
+  std::thread thread_;
 };
 
 }  // namespace
@@ -54,6 +86,11 @@ struct Running {
 class CleanerSafetyTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
+  // Whatever a test starts writes into temporary folders of this process's own.
+  void initTestCase() {
+    if (!privateTemporaryFolders()) qWarning("no private /tmp here: the tests keep to their sandbox folders");
+  }
+
   void homeXdgAndSpecialFoldersInsideTheTemporaryFolder() {
     testsupport::Sandbox sandbox;
     const QString tmp = sandbox.filePath("tmp");
@@ -221,6 +258,107 @@ class CleanerSafetyTest : public QObject {
 
     cleanTemporaryFiles();
     QCOMPARE(snapshot(shared), keptParts(before, {"theirs.txt", "their-folder"}));
+  }
+
+  // A Chromium-family browser finds its running instance through a folder in the temporary
+  // folder: the socket and the cookie beside it. Without the cookie its next launch cannot hand
+  // over and kills the running browser.
+  void aRunningBrowserStillTakesOverItsNextLaunch() {
+    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (chromium.isEmpty() || xvfb.isEmpty()) QSKIP("needs chromium and Xvfb");
+    testsupport::Sandbox sandbox;
+    const QString tmp = sandbox.filePath("tmp");
+    QVERIFY(writeFile(tmp + "/junk.txt"));
+    Running display;
+    display.process.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
+    QVERIFY(display.process.waitForReadyRead(20000));
+    sandbox.set("DISPLAY", ":" + QString::fromLatin1(display.process.readAllStandardOutput().trimmed()));
+    const QStringList arguments{"--no-sandbox", "--no-first-run", "--disable-gpu",
+                                "--user-data-dir=" + sandbox.home() + "/chromium"};
+    Running browser;
+    browser.process.setStandardOutputFile(QProcess::nullDevice());
+    browser.process.setStandardErrorFile(QProcess::nullDevice());
+    browser.process.start(chromium, arguments + QStringList{"about:blank"});
+    QString instance;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+          const QStringList found = QDir(tmp).entryList({"org.chromium.Chromium.*"}, QDir::Dirs | QDir::Hidden);
+          instance = found.isEmpty() ? QString() : tmp + "/" + found.first();
+          return !instance.isEmpty() && QFileInfo(instance + "/SingletonCookie").isSymLink();
+        }(),
+        60000);
+    const Tree before = snapshot(instance);
+
+    cleanTemporaryFiles();
+    QCOMPARE(snapshot(instance), before);
+    QVERIFY(!QFileInfo::exists(tmp + "/junk.txt"));
+    QProcess nextLaunch;
+    nextLaunch.setStandardOutputFile(QProcess::nullDevice());
+    nextLaunch.setStandardErrorFile(QProcess::nullDevice());
+    nextLaunch.start(chromium, arguments + QStringList{"about:blank#next"});
+    QVERIFY(nextLaunch.waitForFinished(15000));
+    QCOMPARE(nextLaunch.exitCode(), 0);
+    QCOMPARE(browser.process.state(), QProcess::Running);
+  }
+
+  // The user drags a folder out of the temporary folder as the cleaning reaches it.
+  void aFolderMovedAwayMeanwhileIsLeftAsItIs() {
+    testsupport::Sandbox sandbox;
+    const QString tmp = sandbox.filePath("tmp");
+    const QString photos = tmp + "/zdjecia";
+    for (int i = 0; i < 20000; ++i) QVERIFY(writeFile(photos + QString("/IMG_%1.jpg").arg(i), "jpeg"));
+    // Sub-folders are emptied first, so the walk is still busy when the folder is moved.
+    for (int i = 0; i < 2000; ++i) QVERIFY(writeFile(photos + QString("/miniatury/%1.png").arg(i), "png"));
+    QVERIFY(writeFile(tmp + "/junk.txt"));
+    QVERIFY(::chmod(QFile::encodeName(photos).constData(), 0500) == 0);  // widened to be emptied
+    Tree before = snapshot(photos);
+    before.removeIf([](const auto& entry) { return entry.key().startsWith("miniatury/"); });
+    const QString pictures = sandbox.home() + "/Obrazy";
+    QVERIFY(QDir().mkpath(pictures));
+    {
+      OnFirstOpen user(photos, [&] { ::rename(QFile::encodeName(photos).constData(), QFile::encodeName(pictures + "/zdjecia").constData()); });
+      cleanTemporaryFiles();
+    }
+    Tree after = snapshot(pictures + "/zdjecia");
+    after.removeIf([](const auto& entry) { return entry.key().startsWith("miniatury/"); });
+    QCOMPARE(after, before);
+    QCOMPARE(modeOf(pictures + "/zdjecia"), mode_t(0500));
+    QVERIFY(!QFileInfo::exists(tmp + "/junk.txt"));
+  }
+
+  // Programs go on working while the step runs: a download, a script's temporary file.
+  void whatAppearsWhileTheStepRunsStays() {
+    testsupport::Sandbox sandbox;
+    const QString tmp = sandbox.filePath("tmp");
+    for (int folder = 0; folder < 200; ++folder)
+      for (int file = 0; file < 20; ++file) QVERIFY(writeFile(tmp + QString("/d%1/old%2.tmp").arg(folder).arg(file)));
+    std::vector<int> held;
+    {
+      OnFirstOpen programs(tmp, [&] {
+        for (int folder = 0; folder < 200; ++folder)
+          held.push_back(::open(QFile::encodeName(tmp + QString("/d%1/new.part").arg(folder)).constData(),
+                                O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+      });
+      cleanTemporaryFiles();
+    }
+    for (int folder = 0; folder < 200; ++folder) QVERIFY(QFileInfo::exists(tmp + QString("/d%1/new.part").arg(folder)));
+    for (const int fd : held) ::close(fd);
+  }
+
+  void aDiskImageAttachedToALoopDeviceStays() {
+    testsupport::Sandbox sandbox;
+    const QString image = sandbox.filePath("tmp/obrazy/dysk.img");
+    QVERIFY(writeFile(image, QByteArray(1 << 20, '\0')));
+    QProcess attach;
+    attach.start(QStringLiteral("losetup"), {QStringLiteral("--find"), QStringLiteral("--show"), image});
+    if (!attach.waitForFinished(20000) || attach.exitCode() != 0)
+      QSKIP(qPrintable("cannot attach a loop device here: " + QString::fromLocal8Bit(attach.readAllStandardError())));
+    const QString device = QString::fromLocal8Bit(attach.readAllStandardOutput().trimmed());
+    cleanTemporaryFiles();
+    const bool stayed = QFileInfo::exists(image);
+    QProcess::execute(QStringLiteral("losetup"), {QStringLiteral("--detach"), device});
+    QVERIFY(stayed);
   }
 };
 

@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -30,6 +32,23 @@ bool makeSocket(const QString& path, int& fd) {
   std::memcpy(address.sun_path, name.constData(), name.size());
   return ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
 }
+
+// Lets this thread meet file rights as an ordinary user does, even when the tests run as root.
+class WithoutFileRightsOverride {
+ public:
+  WithoutFileRightsOverride() {
+    ::syscall(SYS_capget, &header_, saved_);
+    std::memcpy(reduced_, saved_, sizeof reduced_);
+    reduced_[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    ::syscall(SYS_capset, &header_, reduced_);
+  }
+  ~WithoutFileRightsOverride() { ::syscall(SYS_capset, &header_, saved_); }
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2]{};
+  __user_cap_data_struct reduced_[2]{};
+};
 
 }  // namespace
 
@@ -82,6 +101,7 @@ class DeletionTest : public QObject {
     QCOMPARE(contents(outside), outsideBefore);
   }
 
+  // A folder that directly holds something in use is the running program's own, kept whole.
   void whatIsInUseStaysWithTheFoldersAboveIt() {
     testsupport::Sandbox sandbox;
     const QString tmp = sandbox.filePath("tmp");
@@ -95,6 +115,14 @@ class DeletionTest : public QObject {
     QVERIFY(::mkfifo(QFile::encodeName(tmp + "/special/fifo").constData(), 0600) == 0);
     int socketFd = -1;
     QVERIFY(makeSocket(tmp + "/special/socket", socketFd));
+    // A program's socket with the cookie that proves it, and a socket no program has bound any more.
+    int boundFd = -1, staleFd = -1;
+    QVERIFY(QDir().mkpath(tmp + "/instance") && QDir().mkpath(tmp + "/stale"));
+    QVERIFY(makeSocket(tmp + "/instance/SingletonSocket", boundFd));
+    QVERIFY(link("4164023861931305543", tmp + "/instance/SingletonCookie"));
+    QVERIFY(makeSocket(tmp + "/stale/SingletonSocket", staleFd));
+    QVERIFY(link("4164023861931305543", tmp + "/stale/SingletonCookie"));
+    ::close(staleFd);
     QVERIFY(writeFile(tmp + "/.X0-lock"));
     QVERIFY(QDir().mkpath(tmp + "/.X11-unix"));
     QVERIFY(QDir().mkpath(tmp + "/.ICE-unix"));
@@ -132,13 +160,16 @@ class DeletionTest : public QObject {
     holder.kill();
     holder.waitForFinished();
     ::close(socketFd);
+    ::close(boundFd);
     QCOMPARE(contents(tmp), (QStringList{".ICE-unix", ".X0-lock", ".X11-unix", ".font-unix", "dbus-AbCdEf",
-                                         "hardlinked", "hardlinked/held.txt", "kde-user", "kde-user/x", "krb5cc_1000",
+                                         "hardlinked", "hardlinked/held.txt", "instance", "instance/SingletonCookie",
+                                         "instance/SingletonSocket", "kde-user", "kde-user/x", "krb5cc_1000",
                                          "ksocket-user", "ksocket-user/x", "open-elsewhere",
-                                         "open-elsewhere/held.txt", "open-here", "open-here/a", "open-here/a/held.txt",
-                                         "other-name.txt", "pulse-PKdhtXMmr18n", "pulse-PKdhtXMmr18n/pid", "snap-private-tmp",
+                                         "open-elsewhere/held.txt", "open-here", "open-here/a", "open-here/a/free.txt",
+                                         "open-here/a/held.txt", "other-name.txt", "pulse-PKdhtXMmr18n", "pulse-PKdhtXMmr18n/pid", "snap-private-tmp",
                                          "snap-private-tmp/z", "special", "special/fifo", "special/socket",
-                                         "ssh-XXXXabc", "ssh-XXXXabc/agent.1", "systemd-private-0123-colord.service-x",
+                                         "ssh-XXXXabc", "ssh-XXXXabc/agent.1", "stale", "stale/SingletonSocket",
+                                         "systemd-private-0123-colord.service-x",
                                          "systemd-private-0123-colord.service-x/tmp",
                                          "systemd-private-0123-colord.service-x/tmp/y", "tmux-0", "tmux-0/default",
                                          "xauth_AbCd"}));
@@ -234,6 +265,16 @@ class DeletionTest : public QObject {
     QFile held(trash + "/files/held.odt");
     QVERIFY(held.open(QIODevice::ReadOnly));
     platform::emptyTrash();
+    QCOMPARE(contents(trash), (QStringList{"files", "files/held.odt", "info", "info/held.odt.trashinfo"}));
+    held.close();
+
+    // Items that cannot be listed may still be there: their descriptions stay.
+    QVERIFY(QFile::setPermissions(trash + "/files", QFileDevice::Permissions()));
+    {
+      WithoutFileRightsOverride asTheUser;
+      platform::emptyTrash();
+    }
+    QVERIFY(QFile::setPermissions(trash + "/files", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QCOMPARE(contents(trash), (QStringList{"files", "files/held.odt", "info", "info/held.odt.trashinfo"}));
   }
 

@@ -38,7 +38,8 @@ void BrowserCleaner::cleanIn(const BrowserProfile& profile, const char* database
 }
 
 void BrowserCleaner::ClearHistory() {
-  forEachIdleProfile([this](const BrowserProfile& profile) {
+  platform::SafeDeletion step;
+  forEachIdleProfile([this, &step](const BrowserProfile& profile) {
     if (profile.family == BrowserFamily::Firefox) {
       cleanIn(profile, "places.sqlite", firefoxHistoryPlan());
       return;
@@ -46,15 +47,15 @@ void BrowserCleaner::ClearHistory() {
     cleanIn(profile, "History", chromiumHistoryPlan());
     cleanIn(profile, "Top Sites", chromiumTopSitesPlan());
     // The table of visited links is rebuilt from the (now empty) history when the browser starts.
-    platform::deleteFileSafely(inProfile(profile, "Visited Links"));
+    step.deleteFile(inProfile(profile, "Visited Links"));
   });
 }
 
 void BrowserCleaner::ClearCache() {
-  forEachIdleProfile([](const BrowserProfile& profile) {
+  platform::SafeDeletion step;
+  forEachIdleProfile([&step](const BrowserProfile& profile) {
     for (const QString& folder : profile.cacheFolders)
-      if (Descriptor(platform::openNoFollow(folder, O_PATH | O_DIRECTORY)).valid())
-        platform::emptyFolderSafely(folder);
+      if (Descriptor(platform::openNoFollow(folder, O_PATH | O_DIRECTORY)).valid()) step.emptyFolder(folder);
   });
 }
 
