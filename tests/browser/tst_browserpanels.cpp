@@ -299,7 +299,8 @@ class BrowserPanelsTest : public QObject {
     QCOMPARE(h.details()[0], QStringLiteral("Alfa"));
   }
 
-  void enterPressesStartFromTheList() {
+  // Enter presses START from the lists, and the focused button itself wherever a button has it.
+  void enterPressesStartFromTheListAndTheFocusedButtonItself() {
     Harness h({tv("Alfa", 48)});
     h.main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.main));
@@ -307,12 +308,21 @@ class BrowserPanelsTest : public QObject {
     QObject::connect(h.button("BitBtn1"), &QPushButton::clicked, [&] { ++starts; });
     h.chooseRegion("Polska");
     h.chooseStation("Alfa");
-    h.stations()->setFocus();
-    QTest::keyClick(h.stations(), Qt::Key_Return);
-    QCOMPARE(starts, 1);
+    for (QListWidget* list : {h.regions(), h.stations()}) {
+      list->setFocus();
+      QTest::keyClick(list, Qt::Key_Return);
+    }
+    QCOMPARE(starts, 2);
+    int dialogs = 0;
+    whenDialogOpens([](QDialog*) {}, &dialogs);
     h.button("Button7")->setFocus();
     QTest::keyClick(h.button("Button7"), Qt::Key_Return);
-    QCOMPARE(starts, 1);
+    QCOMPARE(dialogs, 1);
+    h.button("Button9")->setFocus();
+    QTest::keyClick(h.button("Button9"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(h.boxes.shown.size(), std::size_t{1});
+    QCOMPARE(h.boxes.shown[0].kind, ShownBox::Question);
+    QCOMPARE(starts, 2);
   }
 };
 
