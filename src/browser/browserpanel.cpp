@@ -75,8 +75,8 @@ bool BrowserPanel<Station>::RefuseChange() {
 }
 
 template <class Station>
-void BrowserPanel<Station>::Save() {
-  if (RefuseChange()) return;
+bool BrowserPanel<Station>::Save() {
+  if (RefuseChange()) return false;
   catalogue::SaveResult result;
   {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -85,6 +85,7 @@ void BrowserPanel<Station>::Save() {
     result = saveFeed(feedPath_, stations_);
   }
   if (!result.ok) services_.boxes.showError(mainWindow_, result.error);
+  return result.ok;
 }
 
 template <class Station>
@@ -172,8 +173,8 @@ void BrowserPanel<Station>::CopyClick() {
       services_.boxes.showError(mainWindow_, QStringLiteral("Strumień o tej nazwie jest już w Ulubionych"));
       return;
     case CopyResult::Copied:
-      Save();
-      services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
+      // A failed save has said why; the copy is then not in the file.
+      if (Save()) services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
       return;
   }
 }
