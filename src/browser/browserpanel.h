@@ -63,7 +63,8 @@ class BrowserPanel {
   QWidget* mainWindow_;
   QString feedPath_;
   catalogue::FeedReadThrough readThrough_;
-  bool loadedInPart_ = false;
+  enum class ChangesBlocked { No, LoadedInPart, ReadOnly };
+  ChangesBlocked changesBlocked_ = ChangesBlocked::No;
   NameClasses& names_;
   ListUpdater& updater_;
   std::function<void()> refreshHook_;
