@@ -2,8 +2,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QListWidgetItem>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
@@ -14,6 +16,7 @@
 #include "app/producer.h"
 #include "app/tform4.h"
 #include "app/update/updatecontroller.h"
+#include "browser/panelforms.h"
 #include "browser/stationbrowser.h"
 #include "platform/anchors.h"
 #include "platform/fitcaptions.h"
@@ -73,6 +76,12 @@ TMainForm::TMainForm(MainFormEnvironment environment)
   // Escape presses the window's first cancel button.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, ui->CloseButton, &QPushButton::click);
+  // Ctrl+Page Down and Ctrl+Page Up go through the categories as through the pages of a tabbed
+  // window, the only way out of the search panel without a mouse.
+  auto* nextCategory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+  connect(nextCategory, &QShortcut::activated, this, [this] { chooseNeighbourCategory(1); });
+  auto* previousCategory = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+  connect(previousCategory, &QShortcut::activated, this, [this] { chooseNeighbourCategory(-1); });
   connect(ui->CloseButton, &QPushButton::clicked, this, &TMainForm::CloseButtonClick);
   connect(ui->HelpButton, &QPushButton::clicked, this, &TMainForm::HelpButtonClick);
   connect(ui->UpdateButton, &QPushButton::clicked, this, &TMainForm::UpdateButtonClick);
@@ -198,6 +207,29 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (row >= 0) search_->CategorySelectSelectItem(row, true);
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  // The category list passes Enter on: it is the shown panel's, whose START is its default button.
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && focusWidget() == ui->CategorySelect) {
+    for (QPushButton* start : {browser_->tvControls().startButton, browser_->fmControls().startButton})
+      if (start->isVisible() && start->isEnabled()) {
+        start->click();
+        event->accept();
+        return;
+      }
+  }
+  QWidget::keyPressEvent(event);
+}
+
+// As a click on the category would do. The list takes the focus after the change, so that the
+// focus never stays behind in the panel just hidden; on "Wyszukiwarka" it moves on to the query.
+void TMainForm::chooseNeighbourCategory(int step) {
+  QListWidget* list = ui->CategorySelect;
+  const int count = list->count();
+  list->setCurrentRow((list->currentRow() + step + count) % count);
+  list->setFocus(Qt::ShortcutFocusReason);
 }
 
 void TMainForm::CategorySelectChange(QListWidgetItem* item) {

@@ -7,6 +7,7 @@
 #include "platform/connection.h"
 #include "platform/services.h"
 
+class QKeyEvent;
 class QListWidgetItem;
 class QTimer;
 class QUrl;
@@ -60,6 +61,7 @@ class TMainForm final : public QWidget {
  protected:
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FormCreate();
@@ -67,6 +69,8 @@ class TMainForm final : public QWidget {
   void setUpAnchors();
   void setUpTabOrder();
   void placeAtScreenCentre();
+  // Selects the category `step` rows on, round from the last to the first and back.
+  void chooseNeighbourCategory(int step);
 
   Ui::TMainForm* ui;
   MainFormEnvironment environment_;

@@ -46,24 +46,37 @@ BrowserPanel<Station>::BrowserPanel(Setup setup)
       updater_(setup.updater) {}
 
 // The stations read before a read error are listed, so they can be played; none can be changed.
+// Nor can those of a file that could not be written back, though it was read in full.
 template <class Station>
 void BrowserPanel<Station>::Load() {
   catalogue::LoadOptions options;
   options.readThrough = readThrough_;
   const catalogue::LoadResult result = loadFeed(feedPath_, stations_, options);
   if (result.status == catalogue::LoadResult::NotOpened) return;
-  loadedInPart_ = result.status == catalogue::LoadResult::ReadError;
+  if (result.status == catalogue::LoadResult::ReadError) changesBlocked_ = ChangesBlocked::LoadedInPart;
+  else if (!result.writable) changesBlocked_ = ChangesBlocked::ReadOnly;
   if (refreshHook_) refreshHook_();
-  if (loadedInPart_) services_.boxes.showGeneralError(mainWindow_, result.error);
+  if (result.status == catalogue::LoadResult::ReadError) services_.boxes.showGeneralError(mainWindow_, result.error);
 }
 
 template <class Station>
 QString BrowserPanel<Station>::changeRefusal() const {
-  if (!loadedInPart_) return {};
-  return QStringLiteral("Plik „%1” nie został wczytany w całości, dlatego nie można zmienić jego listy stacji: "
-                        "zapis usunąłby z pliku stacje, których nie udało się odczytać.\n"
-                        "Sprawdź plik i uruchom program ponownie.")
-      .arg(QDir::toNativeSeparators(feedPath_));
+  const QString file = QDir::toNativeSeparators(feedPath_);
+  switch (changesBlocked_) {
+    case ChangesBlocked::No:
+      return {};
+    case ChangesBlocked::LoadedInPart:
+      return QStringLiteral("Plik „%1” nie został wczytany w całości, dlatego nie można zmienić jego listy stacji: "
+                            "zapis usunąłby z pliku stacje, których nie udało się odczytać.\n"
+                            "Sprawdź plik i uruchom program ponownie.")
+          .arg(file);
+    case ChangesBlocked::ReadOnly:
+      return QStringLiteral("Plik „%1” jest tylko do odczytu (lub leży na nośniku tylko do odczytu), dlatego nie "
+                            "można zmienić jego listy stacji.\n"
+                            "Zezwól na zapis pliku i uruchom program ponownie.")
+          .arg(file);
+  }
+  return {};
 }
 
 template <class Station>
@@ -75,8 +88,8 @@ bool BrowserPanel<Station>::RefuseChange() {
 }
 
 template <class Station>
-void BrowserPanel<Station>::Save() {
-  if (RefuseChange()) return;
+bool BrowserPanel<Station>::Save() {
+  if (RefuseChange()) return false;
   catalogue::SaveResult result;
   {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -85,6 +98,7 @@ void BrowserPanel<Station>::Save() {
     result = saveFeed(feedPath_, stations_);
   }
   if (!result.ok) services_.boxes.showError(mainWindow_, result.error);
+  return result.ok;
 }
 
 template <class Station>
@@ -172,8 +186,8 @@ void BrowserPanel<Station>::CopyClick() {
       services_.boxes.showError(mainWindow_, QStringLiteral("Strumień o tej nazwie jest już w Ulubionych"));
       return;
     case CopyResult::Copied:
-      Save();
-      services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
+      // A failed save has said why; the copy is then not in the file.
+      if (Save()) services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
       return;
   }
 }

@@ -33,9 +33,12 @@ class BrowserPanel {
   // The refresh the catalogue runs after loading and before every save.
   void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
   void Load();
-  void Save();
+  // False when the file was not written; the user has been told why.
+  bool Save();
   // A catalogue that did not load in full is never written over: the file still holds the
-  // stations that could not be read. Shows why and returns true when a change must not be made.
+  // stations that could not be read. Nor is one that cannot be written back: a change would show
+  // until the next start and then be gone. Shows why and returns true when a change must not be
+  // made.
   bool RefuseChange();
   // Why the catalogue may not be changed; empty when it may.
   QString changeRefusal() const;
@@ -60,7 +63,8 @@ class BrowserPanel {
   QWidget* mainWindow_;
   QString feedPath_;
   catalogue::FeedReadThrough readThrough_;
-  bool loadedInPart_ = false;
+  enum class ChangesBlocked { No, LoadedInPart, ReadOnly };
+  ChangesBlocked changesBlocked_ = ChangesBlocked::No;
   NameClasses& names_;
   ListUpdater& updater_;
   std::function<void()> refreshHook_;

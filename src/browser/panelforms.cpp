@@ -66,6 +66,8 @@ void PanelForm::finishSetUp(PanelControls controls, QWidget* groupBox, QWidget* 
   glyph.addFile(QStringLiteral(":/images/start-disabled.png"), {}, QIcon::Disabled);
   controls.startButton->setIcon(glyph);
   controls.startButton->setIconSize({32, 32});
+  // The other buttons are auto-default, so Enter presses whichever has the focus. START is not:
+  // outside a dialog an auto-default button stops being the default when it loses the focus.
   controls.startButton->setDefault(true);
 
   // Station buttons start disabled; "Dodaj stację" never is.

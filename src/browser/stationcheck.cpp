@@ -1,5 +1,8 @@
 #include "stationcheck.h"
 
+#include <QList>
+
+#include "catalogue/feedtext.h"
 #include "catalogue/regions.h"
 #include "platform/texttrim.h"
 
@@ -18,10 +21,21 @@ void unbreak(QString& text) {
 
 void normaliseAddress(QString& text, bool removeScheme) {
   text = platform::trimControls(text).toString();
-  // Every leading "http://": one left in place would be taken off by the next load of the file, and
-  // the catalogue would then hold something else than what was stored.
-  while (removeScheme && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
+  if (removeScheme && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
   if (text == kEmptyMark) text.clear();
+}
+
+// The catalogue file holds 8-bit text: a character it lacks would be saved as "?", and the station
+// would read differently after the next start. Names the field and the character.
+std::optional<FieldProblem> unstorable(const QString& text, EditorField field, const QString& caption) {
+  const qsizetype at = catalogue::firstUnrepresentable(text);
+  if (at < 0) return std::nullopt;
+  const char32_t code = QStringView(text).mid(at).toUcs4().constFirst();
+  return FieldProblem{QStringLiteral("Pole „%1” zawiera znak „%2” (U+%3), którego nie można zapisać w pliku "
+                                     "stacji. Usuń go lub zastąp innym.")
+                          .arg(caption, QString::fromUcs4(&code, 1),
+                               QStringLiteral("%1").arg(quint32(code), 4, 16, QLatin1Char('0')).toUpper()),
+                      field};
 }
 
 // An optional sign and decimal digits, nothing else.
@@ -46,13 +60,21 @@ std::optional<FieldProblem> checkStationFields(StationFields& fields, const Name
   fields.name = platform::trimControls(fields.name).toString();
   if (fields.name.isEmpty() || fields.name == kEmptyMark)
     return FieldProblem{QStringLiteral("Musisz podać nazwę strumienia"), EditorField::Name};
+  if (auto problem = unstorable(fields.name, EditorField::Name, QStringLiteral("Nazwa"))) return problem;
   if (fields.regionRow < 0 || fields.regionRow >= catalogue::kRegionCount)
     return FieldProblem{QStringLiteral("Musisz wybrać kraj"), EditorField::Region};
   if (nameTaken(fields.name, catalogue::Regions[fields.regionRow].Id))
     return FieldProblem{QStringLiteral("Istnieje już strumień o takiej nazwie"), EditorField::Name};
   normaliseAddress(fields.www, true);
-  if (fields.scheduleWww) normaliseAddress(*fields.scheduleWww, true);
+  if (auto problem = unstorable(fields.www, EditorField::Www, QStringLiteral("WWW"))) return problem;
+  if (fields.scheduleWww) {
+    normaliseAddress(*fields.scheduleWww, true);
+    if (auto problem = unstorable(*fields.scheduleWww, EditorField::ScheduleWww, QStringLiteral("WWW (ramówka)")))
+      return problem;
+  }
   normaliseAddress(fields.streamUrl, false);
+  if (auto problem = unstorable(fields.streamUrl, EditorField::StreamUrl, QStringLiteral("Strumień (URL)")))
+    return problem;
   if (fields.www.isEmpty() && fields.streamUrl.isEmpty())
     return FieldProblem{QStringLiteral("Nie określono adresu strumienia ani WWW"), EditorField::StreamUrl};
   fields.quality = platform::trimControls(fields.quality).toString();

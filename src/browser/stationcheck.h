@@ -29,7 +29,8 @@ using NameTaken = std::function<bool(const QString& name, qint32 regionId)>;
 // The OK checks of the station editors, in their order. Normalises the fields in place as it goes
 // (so a failing check leaves the earlier fields normalised): TAB, CR and LF become blanks first,
 // texts are trimmed, one leading "http://" leaves the page addresses, an optional text that is only
-// "-" (the catalogue's empty mark) becomes empty. The first failing check is returned.
+// "-" (the catalogue's empty mark) becomes empty. A text with a character the catalogue file cannot
+// hold is refused right after its field's own steps. The first failing check is returned.
 std::optional<FieldProblem> checkStationFields(StationFields& fields, const NameTaken& nameTaken);
 
 // The stored bit rate of a checked quality field: kbit/s times 1000, 0 when empty.

@@ -39,20 +39,17 @@ LoadResult loadFeed(QIODevice& device, std::vector<Station>& into, const LoadOpt
   }
 }
 
-// Only an existing regular file is opened: a folder, a pipe or a device is not a catalogue. A file
-// without any write permission bit counts as read-only even for the superuser.
-bool openFeed(QFile& file, bool requireWriteAccess) {
+// Only an existing regular file is opened: a folder, a pipe or a device is not a catalogue.
+bool openFeed(QFile& file) {
   struct stat info {};
   if (::stat(QFile::encodeName(file.fileName()).constData(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (requireWriteAccess && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  const QIODevice::OpenMode mode = requireWriteAccess ? QIODevice::ReadWrite : QIODevice::ReadOnly;
-  return file.open(mode | QIODevice::ExistingOnly | QIODevice::Unbuffered);
+  return file.open(QIODevice::ReadOnly | QIODevice::ExistingOnly | QIODevice::Unbuffered);
 }
 
 template <typename Station>
 LoadResult loadFeedFile(const QString& path, std::vector<Station>& into, const LoadOptions& options) {
   QFile file(path);
-  if (!openFeed(file, options.requireWriteAccess)) return {LoadResult::NotOpened, {}};
+  if (!openFeed(file)) return {LoadResult::NotOpened, {}};
   // Room for as many records as the file could hold lines of a plausible shortest length, so a
   // large catalogue is not copied again and again as the array grows. Room never written to costs
   // address space only.
@@ -62,6 +59,7 @@ LoadResult loadFeedFile(const QString& path, std::vector<Station>& into, const L
   LoadResult result = loadFeed(through ? *through : file, into, options);
   if (result.status == LoadResult::ReadError)
     result.error = QStringLiteral("Błąd odczytu pliku „%1”: %2").arg(QDir::toNativeSeparators(path), result.error);
+  result.writable = canReplaceFile(path);
   return result;
 }
 

@@ -17,11 +17,13 @@ inline const QString kRadioFeedName = QStringLiteral("RADIO.FEED");
 struct LoadResult {
   enum Status {
     Loaded,     // every line read (malformed lines dropped); the refresh hook runs
-    NotOpened,  // missing, read-only or unreadable: nothing loaded, no hook, no message
+    NotOpened,  // missing, unreadable or not a regular file: nothing loaded, no hook, no message
     ReadError,  // failed part-way: the records read so far stay, no hook; `error` says why
   };
   Status status = NotOpened;
   QString error;
+  // Whether a save could write the file back (see canReplaceFile); false when it was not opened.
+  bool writable = false;
 };
 
 struct SaveResult {
@@ -48,9 +50,6 @@ struct DroppedLine {
 using FeedReadThrough = std::function<std::unique_ptr<QIODevice>(const QString& path, QIODevice& file)>;
 
 struct LoadOptions {
-  // The program opens its catalogues for reading and writing, so a file it could not save back is
-  // not loaded either; tools that only read turn this off.
-  bool requireWriteAccess = true;
   // Told about every line that is left out, in file order.
   std::function<void(const DroppedLine&)> onDroppedLine;
   // Empty: the file is read directly.

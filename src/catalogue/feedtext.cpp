@@ -88,6 +88,13 @@ void appendToFeedCodePage(QStringView text, QByteArray& out) {
   out.truncate(toFeedCodePage(text, out.data() + start) - out.constData());
 }
 
+qsizetype firstUnrepresentable(QStringView text) {
+  const auto& encode = tables().encode;
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (text[i] != u'?' && encode[text[i].unicode()] == '?') return i;
+  return -1;
+}
+
 FeedTextFault feedTextFault(QStringView text) {
   if (text == u"-") return FeedTextFault::Dash;
   if (!text.isEmpty() && (isEdgeBlank(text.front()) || isEdgeBlank(text.back()))) return FeedTextFault::EdgeBlank;

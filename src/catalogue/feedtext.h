@@ -18,6 +18,10 @@ char* toFeedCodePage(QStringView text, char* out);
 // The same, appended to a byte array.
 void appendToFeedCodePage(QStringView text, QByteArray& out);
 
+// The position of the first character of text that a catalogue file cannot hold (one that
+// ISO-8859-2 or the program's code page lacks; of a surrogate pair, its first half), or -1.
+qsizetype firstUnrepresentable(QStringView text);
+
 // What keeps a text from coming back unchanged after a save and a load.
 enum class FeedTextFault {
   None,

@@ -85,7 +85,17 @@ void syncFolder(const QByteArray& folder) {
   ::close(fd);
 }
 
+bool hasWriteBit(const struct stat& info) { return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0; }
+
 }  // namespace
+
+bool canReplaceFile(const QString& path) {
+  const QByteArray target = resolvedTarget(QFile::encodeName(path));
+  struct stat info {};
+  if (::stat(target.constData(), &info) != 0 || !S_ISREG(info.st_mode) || !hasWriteBit(info)) return false;
+  return ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) == 0 &&
+         ::faccessat(AT_FDCWD, folderOf(target).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+}
 
 SaveResult replaceFile(const QString& path, const std::function<int(int fd)>& writeContent) {
   const QByteArray target = resolvedTarget(QFile::encodeName(path));
@@ -97,7 +107,7 @@ SaveResult replaceFile(const QString& path, const std::function<int(int fd)>& wr
     if (S_ISDIR(old.st_mode)) return failure(path, reasonFor(EISDIR));
     if (!S_ISREG(old.st_mode)) return failure(path, QStringLiteral("to nie jest zwykły plik"));
     // No write permission bits is a read-only file even for the superuser, who could open it anyway.
-    if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return failure(path, QStringLiteral("plik jest tylko do odczytu"));
+    if (!hasWriteBit(old)) return failure(path, QStringLiteral("plik jest tylko do odczytu"));
     const int probe = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (probe < 0) return failure(path, reasonFor(errno));
     ::close(probe);

@@ -15,4 +15,8 @@ namespace catalogue {
 // is given and returns 0 or an errno value.
 SaveResult replaceFile(const QString& path, const std::function<int(int fd)>& writeContent);
 
+// Whether replaceFile could write the existing file at `path`: it has a write permission bit, and
+// this process may write it and its folder (a read-only disk allows neither).
+bool canReplaceFile(const QString& path);
+
 }  // namespace catalogue

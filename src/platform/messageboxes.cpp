@@ -24,9 +24,10 @@ void QtMessageBoxes::showError(QWidget* parent, const QString& text) {
   ask(parent, QMessageBox::Critical, defaultErrorTitle(), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+// Yes is the default, as in the platform's Yes/No box: Enter answers "Tak".
 bool QtMessageBoxes::askQuestion(QWidget* parent, const QString& text) {
   return ask(parent, QMessageBox::Question, QStringLiteral("Pytanie"), text, QMessageBox::Yes | QMessageBox::No,
-             QMessageBox::No) == QMessageBox::Yes;
+             QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void QtMessageBoxes::showInformation(QWidget* parent, const QString& text) {

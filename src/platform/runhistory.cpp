@@ -22,9 +22,17 @@ bool gnomeShellSchemaInstalled() {
   return false;
 }
 
-void clearGnomeShellHistory() {
+// GNOME Shell keeps its history in its settings, reached through gsettings; empty where it is not.
+QString gnomeShellSettingsTool() {
   const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
-  if (gsettings.isEmpty() || !gnomeShellSchemaInstalled()) return;
+  return gnomeShellSchemaInstalled() ? gsettings : QString();
+}
+
+QString kRunnerStateFile() { return userConfigHome() + QStringLiteral("/krunnerstaterc"); }
+
+void clearGnomeShellHistory() {
+  const QString gsettings = gnomeShellSettingsTool();
+  if (gsettings.isEmpty()) return;
   QProcess::startDetached(gsettings, {QStringLiteral("set"), QStringLiteral("org.gnome.shell"),
                                       QStringLiteral("command-history"), QStringLiteral("[]")});
 }
@@ -61,7 +69,7 @@ void replaceInFolder(int folderFd, const QByteArray& name, const QByteArray& con
 // KRunner keeps its history as "history" entries of its state file.
 void clearKRunnerHistory() {
   QByteArray name;
-  const Descriptor folder = openParentNoFollow(userConfigHome() + QStringLiteral("/krunnerstaterc"), name);
+  const Descriptor folder = openParentNoFollow(kRunnerStateFile(), name);
   if (!folder.valid()) return;
   const Descriptor file(::openat(folder.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
@@ -86,6 +94,12 @@ void clearKRunnerHistory() {
 void clearRunDialogHistories() {
   clearGnomeShellHistory();
   clearKRunnerHistory();
+}
+
+bool runDialogHistoryExists() {
+  if (!gnomeShellSettingsTool().isEmpty()) return true;
+  const QFileInfo krunner(kRunnerStateFile());
+  return krunner.isFile() && !krunner.isSymLink();
 }
 
 }  // namespace platform

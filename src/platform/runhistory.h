@@ -8,4 +8,8 @@ namespace platform {
 // never waits for another program.
 void clearRunDialogHistories();
 
+// Whether the desktop keeps a run history that clearRunDialogHistories would clear: GNOME Shell is
+// installed, or KRunner's state file is there.
+bool runDialogHistoryExists();
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace platform {
 
@@ -15,6 +16,8 @@ ShellCommand shellCommandFor(const QString& target, const QString& parameters) {
   }
   return ShellCommand{QStringLiteral("xdg-open"), {target}};
 }
+
+bool programInstalled(const QString& name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
 
 void DesktopShell::ShellOpen(const QString& target, const QString& parameters, ShowState) {
   if (target.isEmpty()) return;

@@ -27,6 +27,9 @@ struct ShellCommand {
 // with the parameters as its one argument; anything else goes to xdg-open.
 ShellCommand shellCommandFor(const QString& target, const QString& parameters);
 
+// Whether a program of this name is found on PATH, as ShellOpen would look for it.
+bool programInstalled(const QString& name);
+
 class DesktopShell final : public Shell {
  public:
   void ShellOpen(const QString& target, const QString& parameters = {},

@@ -52,7 +52,7 @@ void Launcher::BitBtn1Click() {
   if (!selected) return;
   const catalogue::TvStation station = *selected;
   PushRecentStation(Label9, Label10, Label11, station.Name);
-  start(routeTvStart(station), browser_.tvForm(), station.Name);
+  start(routeTvStart(station, platform::programInstalled(kExternalPlayer)), browser_.tvForm(), station.Name);
 }
 
 void Launcher::BitBtn2Click() {
@@ -60,7 +60,7 @@ void Launcher::BitBtn2Click() {
   if (!selected) return;
   const catalogue::RadioStation station = *selected;
   PushRecentStation(Label18, Label19, Label20, station.Name);
-  start(routeRadioStart(station), browser_.fmForm(), station.Name);
+  start(routeRadioStart(station, platform::programInstalled(kExternalPlayer)), browser_.fmForm(), station.Name);
 }
 
 void Launcher::Button4Click() {

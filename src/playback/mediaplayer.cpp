@@ -31,7 +31,8 @@ struct Setting {
 constexpr Setting kSettings[] = {
     {"vo", "libmpv"},                          // frames come to this widget
     {"osc", "yes"},                            // the complete control bar, drawn by mpv itself
-    {"script-opts", "osc-idlescreen=no"},      // no "drop files here" logo between streams
+    // The whole bar always, not only while the mouse moves; no "drop files here" logo between streams.
+    {"script-opts", "osc-visibility=always,osc-idlescreen=no"},
     {"volume", "50"},
     {"mute", "no"},
     {"pause", "no"},                           // start playing without being told twice

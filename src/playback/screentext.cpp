@@ -9,7 +9,10 @@ namespace playback {
 namespace {
 
 constexpr int kMargin = 8;
-constexpr int kControlBarHeight = 48;  // mpv's bar at the bottom, with room around it
+
+// mpv lays its control bar out for a screen 720 rows high and scales it with the window: 56 of
+// those rows along the bottom edge, always shown. The texts keep clear of it with room to spare.
+int controlBarReserve(int screenHeight) { return std::max(48, screenHeight * 64 / 720); }
 
 QFont sized(const QFont& base, int pixels, bool bold) {
   QFont font(base);
@@ -35,7 +38,7 @@ void paintScreenText(QPainter& painter, const QRect& screen, const ScreenText& t
   painter.setRenderHint(QPainter::TextAntialiasing);
   painter.setPen(Qt::white);
   const QFont base = painter.font();
-  const QRect usable = screen.adjusted(kMargin, kMargin, -kMargin, -kControlBarHeight);
+  const QRect usable = screen.adjusted(kMargin, kMargin, -kMargin, -controlBarReserve(screen.height()));
   painter.setClipRect(usable.adjusted(-kMargin / 2, -kMargin / 2, kMargin / 2, 0));
   int top = usable.top();
   if (!text.notice.isEmpty()) {

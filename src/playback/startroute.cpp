@@ -6,8 +6,6 @@
 namespace playback {
 namespace {
 
-const QString kExternalPlayer = QStringLiteral("realplay");
-
 StartRoute route(const QString& streamUrl, const QString& www, bool external) {
   if (streamUrl.isEmpty()) return {StartRoute::HomePage, catalogue::pageAddress(www), {}};
   if (external) return {StartRoute::ExternalPlayer, kExternalPlayer, streamUrl};
@@ -16,12 +14,14 @@ StartRoute route(const QString& streamUrl, const QString& www, bool external) {
 
 }  // namespace
 
-StartRoute routeTvStart(const catalogue::TvStation& station) {
-  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::tvplayer::kRealPlayer);
+StartRoute routeTvStart(const catalogue::TvStation& station, bool externalPlayerInstalled) {
+  return route(station.StreamUrl, station.Www,
+               externalPlayerInstalled && station.PlayerKind == catalogue::tvplayer::kRealPlayer);
 }
 
-StartRoute routeRadioStart(const catalogue::RadioStation& station) {
-  return route(station.StreamUrl, station.Www, station.PlayerKind == catalogue::radioplayer::kRealPlayer);
+StartRoute routeRadioStart(const catalogue::RadioStation& station, bool externalPlayerInstalled) {
+  return route(station.StreamUrl, station.Www,
+               externalPlayerInstalled && station.PlayerKind == catalogue::radioplayer::kRealPlayer);
 }
 
 }  // namespace playback

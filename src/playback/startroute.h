@@ -20,9 +20,14 @@ struct StartRoute {
   friend bool operator==(const StartRoute&, const StartRoute&) = default;
 };
 
+// The external player program of the RealPlayer kind.
+inline const QString kExternalPlayer = QStringLiteral("realplay");
+
 // The player kind is compared for equality, not as a bit: any other value, even one outside the
-// kind table, plays in the window. The stream address is passed on exactly as stored.
-StartRoute routeTvStart(const catalogue::TvStation& station);
-StartRoute routeRadioStart(const catalogue::RadioStation& station);
+// kind table, plays in the window. So does the RealPlayer kind where the external player is not
+// installed: the window plays its streams too, or says why it cannot. The stream address is passed
+// on exactly as stored.
+StartRoute routeTvStart(const catalogue::TvStation& station, bool externalPlayerInstalled);
+StartRoute routeRadioStart(const catalogue::RadioStation& station, bool externalPlayerInstalled);
 
 }  // namespace playback

@@ -68,12 +68,18 @@ void PrivacyCtl::CleanTempFiles() {
   EmptyFolder(platform::machineTempFolder(), step);
 }
 
+// Nothing on Linux writes the run list's key: a run history that the desktop keeps counts as the
+// key being there, so that the desktop's histories are cleared whenever they exist. The key is not
+// made for them.
 void PrivacyCtl::ClearRunList() {
   {
     KeyGuard guard(registry_);
-    if (!registry_.OpenKey(kRunMru, false)) return;
-    for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
-    registry_.WriteString(QStringLiteral("MRUList"), QString());
+    if (registry_.OpenKey(kRunMru, false)) {
+      for (const QString& name : registry_.GetValueNames()) registry_.DeleteValue(name);
+      registry_.WriteString(QStringLiteral("MRUList"), QString());
+    } else if (!platform::runDialogHistoryExists()) {
+      return;
+    }
   }
   RefreshShellRunList();
 }

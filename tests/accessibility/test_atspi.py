@@ -91,6 +91,18 @@ def place_names(group):
     return [n.name for n in find_all(group, lambda n: n.getRoleName() == "label")]
 
 
+CONTROL_MASK = 1 << 2
+PAGE_DOWN = 0xFF56  # the X keysym "Next"
+
+
+def control_key(keysym):
+    """Presses a key with Ctrl held, through the accessibility registry's own key events."""
+    pyatspi.Registry.generateKeyboardEvent(CONTROL_MASK, None, pyatspi.KEY_LOCKMODIFIERS)
+    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+    pyatspi.Registry.generateKeyboardEvent(CONTROL_MASK, None, pyatspi.KEY_UNLOCKMODIFIERS)
+    time.sleep(0.4)
+
+
 def text_of(node):
     t = node.queryText()
     return t.getText(0, t.characterCount)
@@ -148,6 +160,13 @@ try:
     check(wait_for(lambda: "Wyszukiwarka" in header()), "selecting 'Wyszukiwarka' shows the search panel")
     query = wait_for(lambda: (find_all(app, lambda n: n.getRoleName() == "text" and n.name == "Wpisz nazwę poszukiwanej treści:" and showing(n)) or [None])[0])
     check(query is not None and query.getState().contains(pyatspi.STATE_FOCUSED), "the query field has the focus")
+
+    # By keyboard alone out of the search panel, through every category and back to it.
+    for caption in ("Prywatność", "Telewizja", "Radio", "Wyszukiwarka"):
+        control_key(PAGE_DOWN)
+        check(wait_for(lambda: caption in header()), "Ctrl+Page Down shows %r: %r" % (caption, header()))
+    check(query is not None and wait_for(lambda: query.getState().contains(pyatspi.STATE_FOCUSED)),
+          "back on the search panel, the query field has the focus again")
 
     # After a START the first place names the station, the others still nothing.
     click(item_of(categories, "Radio"))

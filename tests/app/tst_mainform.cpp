@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QLabel>
+#include <QRadioButton>
 #include <QScreen>
 
 #include "app/bannerschedule.h"
@@ -288,6 +289,91 @@ class MainFormTest : public QObject {
     QCOMPARE(int(h.shell.calls.size()), 1);
     QCOMPARE(h.shell.calls[0].target, app::kProducerHomePage);
     QVERIFY(app::kProducerHomePage.startsWith(QStringLiteral("https://")));
+  }
+
+  // Enter presses the focused button, wherever it is; the buttons' handlers are taken off so that
+  // only the press is counted.
+  void enterPressesTheFocusedButton() {
+    Harness h(true, true);
+    h.showAndPaint();
+    h.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    h.chooseFirstStation("ListBox1", "ListBox2");
+    h.chooseFirstStation("ListBox3", "ListBox4");
+    const QList<QStringList> buttonsByCategory{
+        {"Button7", "Button8", "Button9", "Button10", "Button4", "Button6", "BitBtn1", "HelpButton", "UpdateButton",
+         "CloseButton"},
+        {"Button5", "Button11", "Button12", "Button13", "Button14", "BitBtn2"},
+        {"Button3"},
+        {"Button1", "Button2"}};
+    QStringList expected;
+    QStringList pressed;
+    for (int category = 0; category < buttonsByCategory.size(); ++category) {
+      h.find<QListWidget>("CategorySelect")->setCurrentRow(category);
+      for (const QString& name : buttonsByCategory[category]) {
+        auto* button = h.find<QPushButton>(qPrintable(name));
+        QObject::disconnect(button, &QPushButton::clicked, nullptr, nullptr);
+        QObject::connect(button, &QPushButton::clicked, [&pressed, name] { pressed << name; });
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+        expected << name;
+      }
+    }
+    QCOMPARE(pressed, expected);
+    QVERIFY(h.boxes.shown.empty());
+  }
+
+  // The category list passes Enter to the shown panel's START; other panels have none.
+  void enterInTheCategoryListPressesTheShownPanelsStart() {
+    Harness h(true, true);
+    h.showAndPaint();
+    h.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    QStringList started;
+    for (const char* name : {"BitBtn1", "BitBtn2"}) {
+      auto* start = h.find<QPushButton>(name);
+      QObject::disconnect(start, &QPushButton::clicked, nullptr, nullptr);
+      QObject::connect(start, &QPushButton::clicked, [&started, name] { started << QString::fromLatin1(name); });
+    }
+    auto* categories = h.find<QListWidget>("CategorySelect");
+    categories->setFocus();
+    QTest::keyClick(categories, Qt::Key_Return);  // no station chosen: START is disabled
+    h.chooseFirstStation("ListBox1", "ListBox2");
+    h.chooseFirstStation("ListBox3", "ListBox4");
+    for (int category : {0, 1, 3}) {
+      categories->setCurrentRow(category);
+      categories->setFocus();
+      QTest::keyClick(categories, Qt::Key_Return);
+    }
+    QCOMPARE(started, (QStringList{"BitBtn1", "BitBtn2"}));
+    QCOMPARE(categories->currentRow(), 3);
+  }
+
+  // Ctrl+Page Down and Ctrl+Page Up choose the next and the previous category from anywhere, round
+  // and round, as a click on it would: the search panel resets its kind and takes the focus.
+  void ctrlPageKeysGoThroughTheCategories() {
+    Harness h(true, true);
+    h.showAndPaint();
+    h.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    h.find<QRadioButton>("RadioButton3")->setChecked(true);
+    h.find<QWidget>("ListBox2")->setFocus();
+    const auto press = [&h](Qt::Key key) {
+      QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+      const QWidget* focus = QApplication::focusWidget();
+      return h.visiblePanels().join(QLatin1Char(',')) + QLatin1Char('|') + h.find<QLabel>("Label1")->text() +
+             QLatin1Char('|') + (focus != nullptr ? focus->objectName() : QStringLiteral("<no focus>"));
+    };
+    QStringList walk;
+    for (int presses = 0; presses < 4; ++presses) walk << press(Qt::Key_PageDown);
+    QCOMPARE(walk, (QStringList{"FMPanel|Radio|CategorySelect", "SearchPanel|Wyszukiwarka|Edit1",
+                                "PrivacyPanel|Prywatność|CategorySelect", "TVPanel|Telewizja|CategorySelect"}));
+    QVERIFY(h.find<QRadioButton>("RadioButton1")->isChecked());
+    h.find<QWidget>("CloseButton")->setFocus();
+    walk.clear();
+    for (int presses = 0; presses < 2; ++presses) walk << press(Qt::Key_PageUp);
+    QCOMPARE(walk, (QStringList{"PrivacyPanel|Prywatność|CategorySelect", "SearchPanel|Wyszukiwarka|Edit1"}));
+    QVERIFY(h.form->isVisible());
   }
 
   void escapeCloses() {

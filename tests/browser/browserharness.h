@@ -50,11 +50,14 @@ struct Harness {
   QWidget* fmHost;
   std::unique_ptr<browser::StationBrowser> browser;
 
-  // `readThrough` stands between the panels and their catalogue files, as in the program's loader.
+  // `readThrough` stands between the panels and their catalogue files, as in the program's loader;
+  // `beforeStart` sees the written files before the program does.
   Harness(const catalogue::TvStations& tvFile, const catalogue::RadioStations& radioFile,
-          const catalogue::FeedReadThrough& readThrough = {}) {
+          const catalogue::FeedReadThrough& readThrough = {},
+          const std::function<void(const Harness&)>& beforeStart = {}) {
     QVERIFY(catalogue::saveTvFeed(feed(catalogue::kTvFeedName), tvFile).ok);
     QVERIFY(catalogue::saveRadioFeed(feed(catalogue::kRadioFeedName), radioFile).ok);
+    if (beforeStart) beforeStart(*this);
     start(readThrough);
   }
   explicit Harness(const catalogue::TvStations& tvFile) : Harness(tvFile, {}) {}

@@ -118,9 +118,24 @@ class BrowserEditorsTest : public QObject {
     QTest::newRow("line breaks become blanks") << "A\tB\nC" << "Polska" << "" << "" << ""
                                                << "Nie określono adresu strumienia ani WWW" << "Edit4"
                                                << QStringList{"A B C", "", "", ""};
+    // Only one leading "http://" goes.
     QTest::newRow("negative quality") << "Nowa" << "Polska" << "http://http://w.pl" << "" << " -1 "
                                       << "Nieprawidłowa jakość transmisji" << "Edit5"
-                                      << QStringList{"Nowa", "w.pl", "", "-1"};
+                                      << QStringList{"Nowa", "http://w.pl", "", "-1"};
+    // The catalogue file holds 8-bit text: what it lacks is refused, field by field in the order
+    // of the checks, never saved as "?".
+    QTest::newRow("Cyrillic name, before the duplicate check")
+        << " Телеканал " << "Polska" << " http://w.pl " << "" << ""
+        << "Pole „Nazwa” zawiera znak „Т” (U+0422), którego nie można zapisać w pliku stacji. Usuń go lub zastąp "
+           "innym." << "Edit1" << QStringList{"Телеканал", " http://w.pl ", "", ""};
+    QTest::newRow("euro sign the file's code page lacks")
+        << "Nowa" << "Polska" << " http://w.pl/€ " << "mms://n/€" << ""
+        << "Pole „WWW” zawiera znak „€” (U+20AC), którego nie można zapisać w pliku stacji. Usuń go lub zastąp "
+           "innym." << "Edit2" << QStringList{"Nowa", "w.pl/€", "mms://n/€", ""};
+    QTest::newRow("character beyond 16 bits in the stream")
+        << "Nowa" << "Polska" << "http://http://w.pl" << " mms://n/😀 " << "x"
+        << "Pole „Strumień (URL)” zawiera znak „😀” (U+1F600), którego nie można zapisać w pliku stacji. Usuń go "
+           "lub zastąp innym." << "Edit4" << QStringList{"Nowa", "http://w.pl", "mms://n/😀", "x"};
     QTest::newRow("quality too large for bit/s")
         << "Nowa" << "Polska" << "" << "mms://n" << "2147484" << "Nieprawidłowa jakość transmisji" << "Edit5"
         << QStringList{"Nowa", "", "mms://n", "2147484"};

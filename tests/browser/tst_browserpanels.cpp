@@ -263,14 +263,15 @@ class BrowserPanelsTest : public QObject {
     QCOMPARE(h.stations()->verticalScrollBar()->value(), scroll);
   }
 
-  void readOnlyCatalogueShowsWhyTheSaveFailed() {
+  // The copy is not in the file: only why the save failed is shown, no word of success.
+  void aCopyWhoseSaveFailsShowsOnlyWhy() {
     Harness h({tv("Alfa", 48)});
     QFile::remove(h.feed(catalogue::kTvFeedName));
     QVERIFY(QDir(h.sandbox.path()).mkdir(catalogue::kTvFeedName));  // a folder in the file's place
     h.chooseRegion("Polska");
     h.chooseStation("Alfa");
     h.button("Button10")->click();
-    QCOMPARE(h.boxes.shown.size(), std::size_t{2});
+    QCOMPARE(h.boxes.shown.size(), std::size_t{1});
     QCOMPARE(h.boxes.shown[0].kind, ShownBox::Error);
     QVERIFY2(h.boxes.shown[0].text.contains(catalogue::kTvFeedName), qPrintable(h.boxes.shown[0].text));
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -299,7 +300,8 @@ class BrowserPanelsTest : public QObject {
     QCOMPARE(h.details()[0], QStringLiteral("Alfa"));
   }
 
-  void enterPressesStartFromTheList() {
+  // Enter presses START from the lists, and the focused button itself wherever a button has it.
+  void enterPressesStartFromTheListAndTheFocusedButtonItself() {
     Harness h({tv("Alfa", 48)});
     h.main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&h.main));
@@ -307,12 +309,21 @@ class BrowserPanelsTest : public QObject {
     QObject::connect(h.button("BitBtn1"), &QPushButton::clicked, [&] { ++starts; });
     h.chooseRegion("Polska");
     h.chooseStation("Alfa");
-    h.stations()->setFocus();
-    QTest::keyClick(h.stations(), Qt::Key_Return);
-    QCOMPARE(starts, 1);
+    for (QListWidget* list : {h.regions(), h.stations()}) {
+      list->setFocus();
+      QTest::keyClick(list, Qt::Key_Return);
+    }
+    QCOMPARE(starts, 2);
+    int dialogs = 0;
+    whenDialogOpens([](QDialog*) {}, &dialogs);
     h.button("Button7")->setFocus();
     QTest::keyClick(h.button("Button7"), Qt::Key_Return);
-    QCOMPARE(starts, 1);
+    QCOMPARE(dialogs, 1);
+    h.button("Button9")->setFocus();
+    QTest::keyClick(h.button("Button9"), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(h.boxes.shown.size(), std::size_t{1});
+    QCOMPARE(h.boxes.shown[0].kind, ShownBox::Question);
+    QCOMPARE(starts, 2);
   }
 };
 

@@ -1,5 +1,6 @@
 // A catalogue whose file could be read only in part is never written over: the file still holds
-// the stations after the read error, and any save would drop them.
+// the stations after the read error, and any save would drop them. Nor is one whose file cannot be
+// written: its changes would be gone at the next start.
 #include <QtTest>
 
 #include "browserharness.h"
@@ -47,6 +48,25 @@ catalogue::FeedReadThrough failingTv(const catalogue::TvStations& stations) {
   };
 }
 
+// Each change is refused with one error naming the file and saying why, before any dialog or
+// question. Empty when it is; otherwise what happened instead.
+QString refusalOf(Harness& h, const char* button, const QString& why) {
+  const std::size_t before = h.boxes.shown.size();
+  int dialogs = 0;
+  h.boxes.answers = {true};
+  whenDialogOpens([](QDialog* dialog) { dialog->accept(); }, &dialogs);
+  h.button(button)->click();
+  QTest::qWait(0);
+  h.boxes.answers.clear();
+  if (dialogs != 0) return QStringLiteral("a dialog opened");
+  if (h.boxes.shown.size() != before + 1) return QStringLiteral("%1 boxes").arg(h.boxes.shown.size() - before);
+  const testsupport::ShownBox& box = h.boxes.shown.back();
+  if (box.kind != testsupport::ShownBox::Error ||
+      !box.text.contains(QDir::toNativeSeparators(h.feed(catalogue::kTvFeedName))) || !box.text.contains(why))
+    return box.text;
+  return {};
+}
+
 }  // namespace
 
 class PartialCatalogueTest : public QObject {
@@ -65,24 +85,8 @@ class PartialCatalogueTest : public QObject {
     h.chooseStation("Beta");
     QCOMPARE(h.browser->SelectedTv(), 1);
 
-    // Each change is refused with one error naming the file, before any dialog or question.
-    const auto refusal = [&h](const char* button) -> QString {
-      const std::size_t before = h.boxes.shown.size();
-      int dialogs = 0;
-      h.boxes.answers = {true};
-      whenDialogOpens([](QDialog* dialog) { dialog->accept(); }, &dialogs);
-      h.button(button)->click();
-      QTest::qWait(0);
-      h.boxes.answers.clear();
-      if (dialogs != 0) return QStringLiteral("a dialog opened");
-      if (h.boxes.shown.size() != before + 1) return QStringLiteral("%1 boxes").arg(h.boxes.shown.size() - before);
-      const testsupport::ShownBox& box = h.boxes.shown.back();
-      if (box.kind != testsupport::ShownBox::Error || !box.text.contains(QDir::toNativeSeparators(h.feed(catalogue::kTvFeedName))))
-        return box.text;
-      return {};
-    };
     for (const char* button : {"Button9", "Button10", "Button8", "Button7"}) {  // delete, copy, edit, add
-      const QString wrong = refusal(button);
+      const QString wrong = refusalOf(h, button, QStringLiteral("nie został wczytany w całości"));
       QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(button), wrong)));
     }
     QCOMPARE(testsupport::fileBytes(h.feed(catalogue::kTvFeedName)), tvBytes);
@@ -98,6 +102,33 @@ class PartialCatalogueTest : public QObject {
     h.fmControl<QPushButton>("Button12")->click();
     QCOMPARE(h.radioFile().size(), std::size_t{1});
     QCOMPARE(h.radioFile().front().Name, QStringLiteral("Jedynka"));
+  }
+
+  // A file installed read-only: listed, browsed and played, never changed.
+  void aCatalogueThatCannotBeWrittenIsBrowsedButNeverChanged() {
+    Harness h(tvSample(), {radio("Jedynka", 48)}, {}, [](const Harness& files) {
+      QVERIFY(QFile::setPermissions(files.feed(catalogue::kTvFeedName), QFile::ReadOwner | QFile::ReadGroup));
+    });
+    const QByteArray tvBytes = testsupport::fileBytes(h.feed(catalogue::kTvFeedName));
+    QVERIFY(h.boxes.shown.empty());
+    QCOMPARE(h.browser->tvStations().size(), tvSample().size());
+    h.chooseRegion("Polska");
+    h.chooseStation("Beta");
+    QVERIFY(h.button("BitBtn1")->isEnabled());
+    for (const char* button : {"Button9", "Button10", "Button8", "Button7"}) {
+      const QString wrong = refusalOf(h, button, QStringLiteral("tylko do odczytu"));
+      QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(button), wrong)));
+    }
+    QCOMPARE(testsupport::fileBytes(h.feed(catalogue::kTvFeedName)), tvBytes);
+    QCOMPARE(h.browser->tvStations().size(), tvSample().size());
+    // The update is refused the same way.
+    QVERIFY(h.browser->changeRefusal().contains(QDir::toNativeSeparators(h.feed(catalogue::kTvFeedName))));
+    // The radio catalogue beside it can be written and changes as usual.
+    Harness::choose(h.fmControl<QListWidget>("ListBox3"), QStringLiteral("Polska"));
+    Harness::choose(h.fmControl<QListWidget>("ListBox4"), QStringLiteral("Jedynka"));
+    h.boxes.answers = {true};
+    h.fmControl<QPushButton>("Button12")->click();
+    QVERIFY(h.radioFile().empty());
   }
 
   void aCatalogueReadInFullChangesAsUsual() {

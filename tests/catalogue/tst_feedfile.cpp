@@ -394,14 +394,16 @@ class FeedFileTest : public QObject {
     QVERIFY(writeFile(path, old));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
+    // Read in full, and known not to be writable back; a writable file beside it is.
     RadioStations stations;
-    QCOMPARE(loadRadioFeed(path, stations).status, LoadResult::NotOpened);
-    QVERIFY(stations.empty());
-
-    LoadOptions readOnly;
-    readOnly.requireWriteAccess = false;
-    QCOMPARE(loadRadioFeed(path, stations, readOnly).status, LoadResult::Loaded);
+    const LoadResult loaded = loadRadioFeed(path, stations);
+    QCOMPARE(loaded.status, LoadResult::Loaded);
+    QVERIFY(!loaded.writable);
     QCOMPARE(int(stations.size()), 1);
+    const QString writable = sandbox.filePath(QStringLiteral("TV.FEED"));
+    QVERIFY(writeFile(writable, old));
+    QVERIFY(loadRadioFeed(writable, stations).writable);
+    QVERIFY(QFile::remove(writable));
 
     const SaveResult saved = saveRadioFeed(path, {});
     QVERIFY(!saved.ok);

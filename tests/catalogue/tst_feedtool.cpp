@@ -199,18 +199,16 @@ class FeedToolTest : public QObject {
       const Run run = runTool({"check", tv ? "--tv" : "--radio", path});
       QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
       std::vector<std::pair<QString, qint32>> stations;
-      catalogue::LoadOptions readOnly;
-      readOnly.requireWriteAccess = false;
       if (tv) {
         catalogue::TvStations loaded;
-        QCOMPARE(catalogue::loadTvFeed(path, loaded, readOnly).status, catalogue::LoadResult::Loaded);
+        QCOMPARE(catalogue::loadTvFeed(path, loaded).status, catalogue::LoadResult::Loaded);
         for (const auto& s : loaded) {
           stations.emplace_back(s.Name, s.RegionId);
           QVERIFY2(s.PlayerKind == 2 || s.PlayerKind == 4 || s.PlayerKind == 8, qPrintable(s.Name));
         }
       } else {
         catalogue::RadioStations loaded;
-        QCOMPARE(catalogue::loadRadioFeed(path, loaded, readOnly).status, catalogue::LoadResult::Loaded);
+        QCOMPARE(catalogue::loadRadioFeed(path, loaded).status, catalogue::LoadResult::Loaded);
         for (const auto& s : loaded) {
           stations.emplace_back(s.Name, s.RegionId);
           QVERIFY2(!s.StreamUrl.isEmpty() && s.QualityBps > 0, qPrintable(s.Name));

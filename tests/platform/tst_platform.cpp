@@ -183,6 +183,15 @@ class PlatformTest : public QObject {
                                 QCoreApplication::applicationName() + "|" + text}));
   }
 
+  // Enter in a question answers "Tak", as the platform's Yes/No box has it.
+  void enterInAQuestionAnswersYes() {
+    QTimer::singleShot(0, [] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box != nullptr) QTest::keyClick(box->focusWidget() != nullptr ? box->focusWidget() : box, Qt::Key_Return);
+    });
+    QVERIFY(platform::QtMessageBoxes().askQuestion(nullptr, QStringLiteral("Czy na pewno chcesz usunąć stację?")));
+  }
+
   void dataFolderIsTheProgramsWhenWritable();
   void installedProgramUsesTheUsersDataFolder();
 

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QPainter>
 #include <QProcess>
 
 #include "catalogue/pageaddress.h"
@@ -7,6 +8,7 @@
 #include "launcherharness.h"
 #include "platform/shell.h"
 #include "playback/recentstations.h"
+#include "playback/screentext.h"
 #include "playback/startroute.h"
 #include "playback/streamnotes.h"
 
@@ -43,7 +45,24 @@ void doubleClickCurrent(QListWidget* list) {
 
 class PlaybackLogicTest : public QObject {
   Q_OBJECT
+  QTemporaryDir standIns_;
+  QByteArray path_;
+
  private Q_SLOTS:
+  // A "realplay" that does nothing is installed: no player window can open here, and the RealPlayer
+  // stations go to the shell.
+  void initTestCase() {
+    QVERIFY(standIns_.isValid());
+    QFile realplay(standIns_.filePath(QStringLiteral("realplay")));
+    QVERIFY(realplay.open(QIODevice::WriteOnly));
+    realplay.write("#!/bin/sh\nexit 0\n");
+    realplay.close();
+    QVERIFY(realplay.setPermissions(realplay.permissions() | QFile::ExeOwner));
+    path_ = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(standIns_.path()) + ':' + path_);
+  }
+  void cleanupTestCase() { qputenv("PATH", path_); }
+
   void recentNames_data() {
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QString>("started");
@@ -79,19 +98,23 @@ class PlaybackLogicTest : public QObject {
     QTest::addColumn<int>("route");
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("parameters");
+    QTest::addColumn<bool>("installed");  // whether "realplay" is found
     const QString url = QStringLiteral("rtsp://media.example.pl/live?a=1&b=2 x");
     const int window = StartRoute::PlayerWindow, external = StartRoute::ExternalPlayer, home = StartRoute::HomePage;
-    QTest::newRow("TV RealPlayer") << true << 1 << url << external << "realplay" << url;
-    QTest::newRow("TV Windows Media") << true << 2 << url << window << url << QString();
-    QTest::newRow("TV 3 is not RealPlayer") << true << 3 << url << window << url << QString();
-    QTest::newRow("TV 0") << true << 0 << url << window << url << QString();
-    QTest::newRow("TV outside the table") << true << 255 << url << window << url << QString();
-    QTest::newRow("radio Shoutcast") << false << 1 << url << window << url << QString();
-    QTest::newRow("radio RealPlayer") << false << 2 << url << external << "realplay" << url;
-    QTest::newRow("radio 3 is not RealPlayer") << false << 3 << url << window << url << QString();
-    QTest::newRow("radio 16") << false << 16 << url << window << url << QString();
-    QTest::newRow("TV without stream") << true << 1 << QString() << home << "http://www.tvp.pl/x" << QString();
-    QTest::newRow("radio without stream") << false << 2 << QString() << home << "http://www.tvp.pl/x" << QString();
+    QTest::newRow("TV RealPlayer") << true << 1 << url << external << "realplay" << url << true;
+    QTest::newRow("TV Windows Media") << true << 2 << url << window << url << QString() << true;
+    QTest::newRow("TV 3 is not RealPlayer") << true << 3 << url << window << url << QString() << true;
+    QTest::newRow("TV 0") << true << 0 << url << window << url << QString() << true;
+    QTest::newRow("TV outside the table") << true << 255 << url << window << url << QString() << true;
+    QTest::newRow("radio Shoutcast") << false << 1 << url << window << url << QString() << true;
+    QTest::newRow("radio RealPlayer") << false << 2 << url << external << "realplay" << url << true;
+    QTest::newRow("radio 3 is not RealPlayer") << false << 3 << url << window << url << QString() << true;
+    QTest::newRow("radio 16") << false << 16 << url << window << url << QString() << true;
+    // Without the external player the window plays the stream, or says why it cannot.
+    QTest::newRow("TV RealPlayer, none installed") << true << 1 << url << window << url << QString() << false;
+    QTest::newRow("radio RealPlayer, none installed") << false << 2 << url << window << url << QString() << false;
+    QTest::newRow("TV without stream") << true << 1 << QString() << home << "http://www.tvp.pl/x" << QString() << true;
+    QTest::newRow("radio without stream") << false << 2 << QString() << home << "http://www.tvp.pl/x" << QString() << true;
   }
   void pageAddresses_data() {
     QTest::addColumn<QString>("field");
@@ -124,11 +147,13 @@ class PlaybackLogicTest : public QObject {
     QFETCH(int, route);
     QFETCH(QString, target);
     QFETCH(QString, parameters);
+    QFETCH(bool, installed);
     const QString www = QStringLiteral("www.tvp.pl/x");
     const StartRoute got =
         tv ? playback::routeTvStart({QStringLiteral("TVP"), www, QStringLiteral("program.tvp.pl"), stream, 5, 0,
-                                     quint8(kind), 0, true})
-           : playback::routeRadioStart({QStringLiteral("Trójka"), www, stream, 5, 0, quint8(kind), 0});
+                                     quint8(kind), 0, true},
+                                    installed)
+           : playback::routeRadioStart({QStringLiteral("Trójka"), www, stream, 5, 0, quint8(kind), 0}, installed);
     QCOMPARE(int(got.kind), route);
     QCOMPARE(got.target, target);
     QCOMPARE(got.parameters, parameters);
@@ -218,6 +243,29 @@ class PlaybackLogicTest : public QObject {
     // The next stream starts afresh.
     QVERIFY(notes.opening());
     QVERIFY(notes.notice().isEmpty() && notes.title().isEmpty() && !notes.failed());
+  }
+
+  // mpv's control bar, always shown, takes 56 of every 720 rows at the bottom of the player: the
+  // station, the title and the notice stay above it at any size, however long the title.
+  void screenTextsStayAboveTheControlBar() {
+    const playback::ScreenText text{QStringLiteral("Radio Testowe"),
+                                    QStringLiteral("Bardzo długi tytuł nadawanego utworu ").repeated(20),
+                                    QStringLiteral("Połączenie ze stacją zostało przerwane – ponowne łączenie (próba 1)…")};
+    for (const QSize size : {QSize(400, 300), QSize(800, 600), QSize(1920, 1080)}) {
+      QImage screen(size, QImage::Format_RGB32);
+      screen.fill(Qt::black);
+      QPainter painter(&screen);
+      playback::paintScreenText(painter, screen.rect(), text);
+      painter.end();
+      int lowestText = -1;
+      for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+          if (qGray(screen.pixel(x, y)) > 0) lowestText = y;
+      const int barTop = size.height() - (size.height() * 56 + 719) / 720;
+      QVERIFY2(lowestText >= 0 && lowestText < barTop,
+               qPrintable(QStringLiteral("%1x%2: text down to %3, bar from %4")
+                              .arg(size.width()).arg(size.height()).arg(lowestText).arg(barTop)));
+    }
   }
 
   // The panels' buttons and lists, wired the way the main window wires them. No player window

@@ -204,7 +204,7 @@ std::optional<QString> checkTyped(Typed& t, bool tv, const PanelModel<Station>& 
   }
   const auto address = [](QString& text, bool page) {
     text = trimmed(text);
-    while (page && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
+    if (page && text.startsWith(QStringLiteral("http://"))) text.remove(0, 7);
     if (text == QStringLiteral("-")) text.clear();
   };
   t.name = trimmed(t.name);

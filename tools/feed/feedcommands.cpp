@@ -37,13 +37,12 @@ QString whyNotOpened(const QString& path) {
   return QStringLiteral("permission denied");
 }
 
-// Loads the way the program does, except that read access is enough. False, with the reason
+// Loads the way the program does. False, with the reason
 // written out, when the file could not be read to its end.
 template <typename Station>
 bool loadForReading(const QString& path, std::vector<Station>& stations, ToolStreams& io,
                     std::function<void(const DroppedLine&)> onDroppedLine = {}) {
   LoadOptions options;
-  options.requireWriteAccess = false;
   options.onDroppedLine = std::move(onDroppedLine);
   const LoadResult result = load(path, stations, options);
   switch (result.status) {

@@ -191,17 +191,15 @@ int runExport(const QStringList& arguments, ToolStreams& io) {
   }
   const QString& path = parsed->files.front();
   const bool favourites = parsed->flags.contains(QLatin1String("--favourites"));
-  LoadOptions options;
-  options.requireWriteAccess = false;
   Playlist playlist;
   LoadResult loaded;
   if (parsed->kind == CatalogueKind::Tv) {
     TvStations stations;
-    loaded = loadTvFeed(path, stations, options);
+    loaded = loadTvFeed(path, stations);
     playlist = playlistFromStations(favourites ? favouritesOnly(std::move(stations)) : stations);
   } else {
     RadioStations stations;
-    loaded = loadRadioFeed(path, stations, options);
+    loaded = loadRadioFeed(path, stations);
     playlist = playlistFromStations(favourites ? favouritesOnly(std::move(stations)) : stations);
   }
   if (loaded.status != LoadResult::Loaded) {

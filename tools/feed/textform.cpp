@@ -37,17 +37,6 @@ InputForm detectForm(const QList<QByteArrayView>& lines) {
   return InputForm::Text;
 }
 
-// The first character of text that the catalogue file cannot carry, or -1.
-qsizetype firstUnrepresentable(const QString& text) {
-  QByteArray bytes;
-  catalogue::appendToFeedCodePage(text, bytes);
-  const QString back = catalogue::fromFeedCodePage(bytes);
-  if (back == text) return -1;
-  qsizetype i = 0;
-  while (i < back.size() && i < text.size() && back[i] == text[i]) ++i;
-  return i;
-}
-
 template <typename Station>
 bool readTextLine(QByteArrayView line, Station& station, QString& problem) {
   QStringDecoder decoder(QStringDecoder::Utf8);
@@ -56,7 +45,7 @@ bool readTextLine(QByteArrayView line, Station& station, QString& problem) {
     problem = QStringLiteral("not valid UTF-8");
     return false;
   }
-  if (const qsizetype at = firstUnrepresentable(text); at >= 0) {
+  if (const qsizetype at = catalogue::firstUnrepresentable(text); at >= 0) {
     problem = QStringLiteral("character %1 (\"%2\") is lacking from ISO-8859-2 or Windows-1250")
                   .arg(at + 1)
                   .arg(text.mid(at, text[at].isHighSurrogate() ? 2 : 1));
