@@ -5,12 +5,14 @@ SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libmpv-dev libgl-dev libsqlite3-dev
-  libxcb1-dev fonts-wine xdg-utils ccache
+  libxcb1-dev fonts-wine xdg-utils ccache mold
 )
 # What the program runs with beyond its libraries: mpv's page resolver, for stations whose address
 # is a broadcaster's web page.
 SIECIOWNIK_RUN_PACKAGES=(
   yt-dlp
+  # a virtual display, for machines without a desktop (xvfb-run scripts/run)
+  xvfb xauth
 )
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
@@ -32,7 +34,10 @@ ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# Compiler cache for the configure commands of the scripts: the same sources compile once.
+# Compiler cache for the configure commands of the scripts: the same sources compile once, in any
+# clone of the project (paths below it are taken as relative), precompiled headers included.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=true
+export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
 compiler_launcher() {
   if command -v ccache >/dev/null 2>&1; then echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi
 }

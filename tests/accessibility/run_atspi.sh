@@ -3,6 +3,7 @@
 # fresh X server, session bus and accessibility bus.
 set -euo pipefail
 bin_dir=$1
+display=${2:-99}  # the X display number to take
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -18,7 +19,7 @@ export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/
   XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
 unset QT_ACCESSIBILITY_OFF
-exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash -c "
+exec xvfb-run -n "$display" -s "-screen 0 1024x768x24" dbus-run-session -- bash -c "
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
   sleep 1
   /usr/bin/python3 '$here/test_atspi.py' '$work/sieciownik'"
