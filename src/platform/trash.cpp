@@ -29,13 +29,18 @@ bool isStickyFolder(const QString& path) {
   return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX);
 }
 
-// Kernel and pseudo file systems never hold a user's trash.
-bool isRealFileSystem(const QByteArray& type) {
-  static const std::set<QByteArray> pseudo{
-      "proc",      "sysfs",     "devtmpfs",  "devpts",  "cgroup",   "cgroup2",     "securityfs", "debugfs",
-      "tracefs",   "configfs",  "fusectl",   "mqueue",  "hugetlbfs", "pstore",     "bpf",        "binfmt_misc",
-      "autofs",    "rpc_pipefs", "nsfs",     "efivarfs", "selinuxfs", "squashfs"};
-  return !pseudo.contains(type);
+// Kernel and pseudo file systems never hold a user's trash. Network and FUSE file systems are left
+// out too: one whose server is away would make the step wait for it, and a shared disk's trash is
+// its own machine's to empty.
+bool isLocalRealFileSystem(const QByteArray& type) {
+  static const std::set<QByteArray> skipped{
+      "proc",      "sysfs",      "devtmpfs", "devpts",    "cgroup",    "cgroup2",  "securityfs", "debugfs",
+      "tracefs",   "configfs",   "fusectl",  "mqueue",    "hugetlbfs", "pstore",   "bpf",        "binfmt_misc",
+      "autofs",    "rpc_pipefs", "nsfs",     "efivarfs",  "selinuxfs", "squashfs", "nfs",        "nfs4",
+      "cifs",      "smb3",       "smbfs",    "ncpfs",     "9p",        "afs",      "ceph",       "glusterfs",
+      "lustre",    "davfs",      "fuse"};
+  // fuseblk is a local disk driven through FUSE (NTFS); fuse.<name> is a program's own file system.
+  return !skipped.contains(type) && !type.startsWith("fuse.");
 }
 
 // The mount table escapes blanks and a few other characters as \ooo.
@@ -56,7 +61,7 @@ QString unescapeMountPath(const QByteArray& field) {
   return QFile::decodeName(path);
 }
 
-// The top folders of the mounted real file systems that belong to this machine: all of them
+// The top folders of the mounted local file systems that belong to this machine: all of them
 // when the machine root is "/", else the machine root and what is mounted inside it.
 QStringList mountTopFolders() {
   const QString root = machineRoot();
@@ -66,7 +71,7 @@ QStringList mountTopFolders() {
   if (!mounts.open(QIODevice::ReadOnly)) return tops;
   for (const QByteArray& line : mounts.readAll().split('\n')) {
     const QList<QByteArray> fields = line.split(' ');
-    if (fields.size() < 3 || !isRealFileSystem(fields[2])) continue;
+    if (fields.size() < 3 || !isLocalRealFileSystem(fields[2])) continue;
     const QString mountPoint = QDir::cleanPath(unescapeMountPath(fields[1]));
     const bool onThisMachine = root == QLatin1String("/") || mountPoint == root ||
                                mountPoint.startsWith(root + QLatin1Char('/'));
