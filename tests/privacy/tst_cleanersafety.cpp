@@ -16,6 +16,7 @@
 #include "platform/folders.h"
 #include "platform/safedelete.h"
 #include "privacy/privacyctl.h"
+#include "support/filebytes.h"
 #include "support/sandbox.h"
 #include "treebuilder.h"
 
@@ -86,8 +87,11 @@ class OnFirstOpen {
 class CleanerSafetyTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  // Whatever a test starts writes into temporary folders of this process's own.
+  // Whatever a test starts writes into temporary folders of this process's own. The probe is read
+  // first: the build may lie in the machine's /tmp, which is hidden from then on.
   void initTestCase() {
+    probe_ = testsupport::fileBytes(QStringLiteral(CLEANPROBE));
+    QVERIFY(probe_.startsWith("\x7f" "ELF"));
     if (!privateTemporaryFolders()) qWarning("no private /tmp here: the tests keep to their sandbox folders");
   }
 
@@ -130,8 +134,7 @@ class CleanerSafetyTest : public QObject {
     const QString tmp = sandbox.filePath("tmp");
     const QString program = tmp + "/sieciownik-build/bin";
     QVERIFY(QDir().mkpath(program));
-    QVERIFY(QFile::copy(QStringLiteral(CLEANPROBE), program + "/sieciownik"));
-    QVERIFY(QFile::setPermissions(program + "/sieciownik", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(installProbe(program + "/sieciownik"));
     QVERIFY(writeFile(program + "/TV.FEED", "moje stacje TV"));
     QVERIFY(writeFile(program + "/RADIO.FEED", "moje stacje radiowe"));
     QVERIFY(writeFile(program + "/help.html", "<html>"));
@@ -161,7 +164,8 @@ class CleanerSafetyTest : public QObject {
     // A database mapped into a process that closed its descriptor.
     QVERIFY(writeFile(tmp + "/db/mapped.bin", QByteArray(8192, 'm')));
     Running mapper;
-    mapper.process.start(QStringLiteral(CLEANPROBE), {QStringLiteral("map"), tmp + "/db/mapped.bin"});
+    QVERIFY(installProbe(sandbox.filePath("bin/cleanprobe")));
+    mapper.process.start(sandbox.filePath("bin/cleanprobe"), {QStringLiteral("map"), tmp + "/db/mapped.bin"});
     QVERIFY(mapper.process.waitForReadyRead(10000));
     // Lock files: one naming a running program stays, one naming a process long gone goes.
     const QByteArray pid = QByteArray::number(sleeper.process.processId());
@@ -360,6 +364,13 @@ class CleanerSafetyTest : public QObject {
     QProcess::execute(QStringLiteral("losetup"), {QStringLiteral("--detach"), device});
     QVERIFY(stayed);
   }
+
+ private:
+  bool installProbe(const QString& path) const {
+    return writeFile(path, probe_) && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+
+  QByteArray probe_;
 };
 
 QTEST_GUILESS_MAIN(CleanerSafetyTest)
