@@ -92,6 +92,16 @@ struct Harness {
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     QTRY_VERIFY(find<QListWidget>("CategorySelect")->currentRow() == 0);
   }
+  // Shown, active, with a station chosen on the TV and the radio panel, as a user at the keyboard
+  // finds it.
+  bool activeWithStationsChosen() {
+    showAndPaint();
+    form->activateWindow();
+    if (!QTest::qWaitForWindowActive(form.get())) return false;
+    chooseFirstStation("ListBox1", "ListBox2");
+    chooseFirstStation("ListBox3", "ListBox4");
+    return true;
+  }
 };
 
 }  // namespace
@@ -201,11 +211,7 @@ class MainFormTest : public QObject {
     QFETCH(int, category);
     QFETCH(QStringList, chain);
     Harness h(true, true);
-    h.showAndPaint();
-    h.form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    h.chooseFirstStation("ListBox1", "ListBox2");
-    h.chooseFirstStation("ListBox3", "ListBox4");
+    QVERIFY(h.activeWithStationsChosen());
     QVERIFY(h.find<QPushButton>("Button6")->isEnabled());
     auto* categories = h.find<QListWidget>("CategorySelect");
     categories->setCurrentRow(category);
@@ -295,11 +301,7 @@ class MainFormTest : public QObject {
   // only the press is counted.
   void enterPressesTheFocusedButton() {
     Harness h(true, true);
-    h.showAndPaint();
-    h.form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
-    h.chooseFirstStation("ListBox1", "ListBox2");
-    h.chooseFirstStation("ListBox3", "ListBox4");
+    QVERIFY(h.activeWithStationsChosen());
     const QList<QStringList> buttonsByCategory{
         {"Button7", "Button8", "Button9", "Button10", "Button4", "Button6", "BitBtn1", "HelpButton", "UpdateButton",
          "CloseButton"},
