@@ -1,6 +1,7 @@
 # What keeps a build quick on a small machine, without changing what is built:
-# - two precompiled headers, made once and reused by every target: one of Qt Core and the standard
-#   library for the targets without widgets, one that adds Qt Gui and Widgets for the rest;
+# - three precompiled headers, made once and reused by every target: one of Qt Core and the standard
+#   library for the targets without widgets, one that adds Qt Gui and Widgets, and one that adds Qt
+#   Test for the tests;
 # - unity builds: the sources of a target are compiled a few at a time in one unit;
 # - a fast linker where one is installed.
 option(SIECIOWNIK_FAST_BUILD "Precompiled headers and unity builds" ON)
@@ -25,11 +26,16 @@ set(SIECIOWNIK_PCH_CORE
   <algorithm> <functional> <map> <memory> <optional> <set> <string> <utility> <vector>
   <QByteArray> <QDateTime> <QDir> <QFile> <QFileInfo> <QHash> <QList> <QMap> <QObject> <QSet>
   <QString> <QStringList> <QTimer> <QUrl> <QVariant>)
-# Every test includes the whole of Qt Test, which brings the whole of Qt Core. Qt Test itself is left
-# out: its headers depend on macros that differ between tests.
-set(SIECIOWNIK_PCH_WIDGETS ${SIECIOWNIK_PCH_CORE} <QtCore>
+set(SIECIOWNIK_PCH_WIDGETS ${SIECIOWNIK_PCH_CORE}
   <QApplication> <QCheckBox> <QDialog> <QEvent> <QGroupBox> <QKeyEvent> <QLabel> <QLineEdit>
   <QListWidget> <QMessageBox> <QPushButton> <QWidget>)
+# Every test includes the whole of Qt Test, which brings the whole of Qt Core and Gui.
+set(SIECIOWNIK_PCH_TESTS ${SIECIOWNIK_PCH_WIDGETS} <QtTest>)
+
+# Clang stamps a precompiled header with its build time, which the compiler cache cannot restore.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_compile_options("SHELL:-Xclang -fno-pch-timestamp")
+endif()
 
 add_library(pch_core OBJECT ${CMAKE_CURRENT_LIST_DIR}/pch.cpp)
 target_link_libraries(pch_core PRIVATE Qt6::Core)
@@ -37,9 +43,13 @@ target_precompile_headers(pch_core PRIVATE ${SIECIOWNIK_PCH_CORE})
 add_library(pch_widgets OBJECT ${CMAKE_CURRENT_LIST_DIR}/pch.cpp)
 target_link_libraries(pch_widgets PRIVATE Qt6::Widgets)
 target_precompile_headers(pch_widgets PRIVATE ${SIECIOWNIK_PCH_WIDGETS})
+add_library(pch_tests OBJECT ${CMAKE_CURRENT_LIST_DIR}/pch.cpp)
+# Qt Test's header brings its network helpers where Qt Network is linked; every test links it.
+target_link_libraries(pch_tests PRIVATE Qt6::Widgets Qt6::Network Qt6::Test)
+target_precompile_headers(pch_tests PRIVATE ${SIECIOWNIK_PCH_TESTS})
 
-# Whether a target links Qt Widgets, directly or through the libraries it links.
-function(sieciownik_links_widgets target result)
+# Whether a target links a Qt module (Widgets, Test), directly or through the libraries it links.
+function(sieciownik_links_qt target module result)
   set(${result} FALSE PARENT_SCOPE)
   set(seen "")
   set(pending ${target})
@@ -53,7 +63,7 @@ function(sieciownik_links_widgets target result)
     if(aliased)
       set(current ${aliased})
     endif()
-    if(current MATCHES "^Qt6::Widgets(Private)?$")
+    if(current MATCHES "^Qt6::${module}(Private)?$")
       set(${result} TRUE PARENT_SCOPE)
       return()
     endif()
@@ -67,7 +77,7 @@ function(sieciownik_links_widgets target result)
   endwhile()
 endfunction()
 
-# Every C++ target below `folder` reuses one of the two, by whether it sees widgets.
+# Every C++ target below `folder` reuses one of the three, by whether it sees Qt Test or widgets.
 function(sieciownik_reuse_precompiled_headers folder)
   get_property(targets DIRECTORY ${folder} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target IN LISTS targets)
@@ -80,8 +90,11 @@ function(sieciownik_reuse_precompiled_headers folder)
     if(NOT sources)
       continue()
     endif()
-    sieciownik_links_widgets(${target} widgets)
-    if(widgets)
+    sieciownik_links_qt(${target} Test test)
+    sieciownik_links_qt(${target} Widgets widgets)
+    if(test)
+      target_precompile_headers(${target} REUSE_FROM pch_tests)
+    elseif(widgets)
       target_precompile_headers(${target} REUSE_FROM pch_widgets)
     else()
       target_precompile_headers(${target} REUSE_FROM pch_core)

@@ -17,3 +17,5 @@ void TForm4::setStatus(const QString& text, int percent) {
 }
 
 }  // namespace app
+
+#include "moc_tform4.cpp"

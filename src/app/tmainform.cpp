@@ -268,3 +268,5 @@ void TMainForm::BannerTimerTimer() {
 }
 
 }  // namespace app
+
+#include "moc_tmainform.cpp"

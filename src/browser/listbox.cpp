@@ -17,3 +17,5 @@ void ListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 }  // namespace browser
+
+#include "moc_listbox.cpp"

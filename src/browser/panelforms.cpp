@@ -128,3 +128,5 @@ FmPanelForm::FmPanelForm(QWidget* host) : PanelForm(host), ui(new Ui::FmPanelFor
 FmPanelForm::~FmPanelForm() { delete ui; }
 
 }  // namespace browser
+
+#include "moc_panelforms.cpp"

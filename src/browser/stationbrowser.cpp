@@ -132,3 +132,5 @@ QString StationBrowser::changeRefusal() const {
 }
 
 }  // namespace browser
+
+#include "moc_stationbrowser.cpp"

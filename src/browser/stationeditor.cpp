@@ -150,3 +150,5 @@ void StationEditor::Button1Click() {
 }
 
 }  // namespace browser
+
+#include "moc_stationeditor.cpp"

@@ -41,3 +41,5 @@ bool TForm2::nameTaken(const QString& name, qint32 regionId) const {
 }
 
 }  // namespace browser
+
+#include "moc_tform2.cpp"

@@ -40,3 +40,5 @@ bool TForm3::nameTaken(const QString& name, qint32 regionId) const {
 }
 
 }  // namespace browser
+
+#include "moc_tform3.cpp"

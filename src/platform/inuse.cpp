@@ -22,6 +22,12 @@
 namespace platform {
 namespace {
 
+// NLMSG_OK, without its comparison of the message's unsigned length with a signed count.
+bool messageFits(const nlmsghdr* header, int left) {
+  return left >= static_cast<int>(sizeof(nlmsghdr)) && header->nlmsg_len >= sizeof(nlmsghdr) &&
+         header->nlmsg_len <= static_cast<unsigned>(left);
+}
+
 // Reads a whole small file of /proc (they report a size of 0, so read until the end).
 std::string readAll(int folderFd, const char* name) {
   std::string text;
@@ -208,7 +214,7 @@ void FilesInUse::addBoundSockets() {
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return;
     int left = static_cast<int>(got);
-    for (auto* header = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(header, left);
+    for (auto* header = reinterpret_cast<nlmsghdr*>(buffer); messageFits(header, left);
          header = NLMSG_NEXT(header, left)) {
       if (header->nlmsg_type == NLMSG_ERROR) return;
       if (header->nlmsg_type == NLMSG_DONE) {

@@ -113,3 +113,5 @@ void Launcher::openPage(const QString& field) {
 }
 
 }  // namespace playback
+
+#include "moc_launcher.cpp"

@@ -403,3 +403,5 @@ void MediaPlayer::wheelEvent(QWheelEvent* event) {
 void MediaPlayer::leaveEvent(QEvent*) { sendInput({"keypress", "MOUSE_LEAVE"}); }
 
 }  // namespace playback
+
+#include "moc_mediaplayer.cpp"

@@ -77,3 +77,5 @@ void MprisPlayerAdaptor::PlayPause() {
 void MprisPlayerAdaptor::Stop() { player_->player().stop(); }
 
 }  // namespace playback
+
+#include "moc_mprisadaptors.cpp"

@@ -89,3 +89,5 @@ void MprisPlayer::propertiesChanged(const char* interface, const QVariantMap& ch
 }
 
 }  // namespace playback
+
+#include "moc_mprisplayer.cpp"

@@ -74,3 +74,5 @@ TForm5* OpenPlayerWindow(const QString& streamUrl, const QString& stationName) {
 }
 
 }  // namespace playback
+
+#include "moc_tform5.cpp"

@@ -147,3 +147,5 @@ void PrivacyPanelForm::CheckBox14Click() { writeOption(ui->CheckBox14, &PrivacyC
 void PrivacyPanelForm::CheckBox15Click() { writeOption(ui->CheckBox15, &PrivacyCtl::SetClearRecentDocsOnExit); }
 
 }  // namespace privacy
+
+#include "moc_privacypanelform.cpp"

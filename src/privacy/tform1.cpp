@@ -33,3 +33,5 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 }  // namespace privacy
+
+#include "moc_tform1.cpp"

@@ -117,3 +117,5 @@ void SearchPanelForm::keyPressEvent(QKeyEvent* event) {
 }
 
 }  // namespace search
+
+#include "moc_searchpanelform.cpp"

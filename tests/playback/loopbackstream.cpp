@@ -133,3 +133,5 @@ void LoopbackStream::drop(QTcpSocket* socket) {
 }
 
 }  // namespace testsupport
+
+#include "moc_loopbackstream.cpp"

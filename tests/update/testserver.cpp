@@ -70,3 +70,5 @@ void TestServer::answer(QTcpSocket* socket, const QByteArray& host, const QByteA
 }
 
 }  // namespace updatetest
+
+#include "moc_testserver.cpp"

@@ -121,3 +121,5 @@ void BodyFetch::release() {
 }
 
 }  // namespace app
+
+#include "moc_bodyfetch.cpp"

@@ -187,3 +187,5 @@ void CatalogueUpdate::finish(UpdateOutcome outcome) {
 }
 
 }  // namespace app
+
+#include "moc_catalogueupdate.cpp"

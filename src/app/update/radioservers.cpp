@@ -57,3 +57,5 @@ void RadioServerSearch::nameFound(const QString& name) {
 }
 
 }  // namespace app
+
+#include "moc_radioservers.cpp"

@@ -65,3 +65,5 @@ void UpdateController::finished(const UpdateOutcome& outcome) {
 }
 
 }  // namespace app
+
+#include "moc_updatecontroller.cpp"
