@@ -10,7 +10,8 @@
 #   source foo.cpp with such a class -> foo.moc, which foo.cpp includes
 #   form foo.ui                      -> ui_foo.h
 # A target's generators run in a step of their own that waits for nothing, so that no moc waits for
-# the libraries its target links.
+# the libraries its target links. The files are looked at when CMake configures: a file that gains
+# its first such class needs a new configure run (cmake -B build), as a new source file does.
 
 # The folders moc reads: the project's and Qt's (Qt's headers tell it which types are registered and
 # which headers the generated code needs).
