@@ -13,15 +13,20 @@
 # the libraries its target links. The files are looked at when CMake configures: a file that gains
 # its first such class needs a new configure run (cmake -B build), as a new source file does.
 
-# The folders moc reads: the project's and Qt's (Qt's headers tell it which types are registered and
-# which headers the generated code needs).
+# The folders moc reads: the project's sources and Qt's headers (they tell it which types are
+# registered and which headers the generated code needs), never the build folder: there it would
+# find the file it is making, included by the source it reads, and name it as its own dependency.
 get_target_property(qtCoreIncludes Qt6::Core INTERFACE_INCLUDE_DIRECTORIES)
 list(GET qtCoreIncludes 0 qtHeaders)
 get_filename_component(qtHeaders ${qtHeaders} DIRECTORY)
-set(mocFolders ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR} ${qtHeaders})
+set(mocFolders ${PROJECT_SOURCE_DIR} ${qtHeaders} ${PROJECT_BINARY_DIR})
 list(TRANSFORM mocFolders REPLACE "([][+.*()^$?|\\\\])" "\\\\\\1")
+list(GET mocFolders 2 buildFolder)
+list(REMOVE_AT mocFolders 2)
 list(JOIN mocFolders "|" mocFolders)
 set(SIECIOWNIK_MOC_FOLDERS_REGEX "^(${mocFolders})(/|$)")
+set(SIECIOWNIK_MOC_SKIPPED_REGEX "^${buildFolder}(/|$)")
+unset(buildFolder)
 unset(mocFolders)
 unset(qtHeaders)
 unset(qtCoreIncludes)
@@ -38,6 +43,7 @@ function(sieciownik_qt_codegen)
     get_target_property(sourceDir ${target} SOURCE_DIR)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_qt)
     set(includes "$<FILTER:$<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>,INCLUDE,${SIECIOWNIK_MOC_FOLDERS_REGEX}>")
+    set(includes "$<FILTER:${includes},EXCLUDE,${SIECIOWNIK_MOC_SKIPPED_REGEX}>")
     set(definitions "$<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>")
     set(generated "")
     set(includedMocs "")

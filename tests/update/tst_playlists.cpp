@@ -147,6 +147,11 @@ class PlaylistsTest : public QObject {
     QTest::newRow("Windows-1250 text")
         << platform::fromUnicode(u"#EXTINF:-1,Radio Łódź\nhttp://l.example/\n", platform::CodePage::Windows1250)
         << QStringList{"Radio Łódź"} << QStringList{"http://l.example/"} << QList<int>{0};
+    QTest::newRow("unnamed, on hosts in letters the file lacks")
+        << QByteArray("http://xn--mxagpyg.gr/s\nhttp://xn--80aimyg.xn--p1ai/s\nhttp://xn--et-12t.example./s\n")
+        << QStringList{"radio.gr", "radio.rf", "\"et.example."}
+        << QStringList{"http://xn--mxagpyg.gr/s", "http://xn--80aimyg.xn--p1ai/s", "http://xn--et-12t.example./s"}
+        << QList<int>{0, 0, 0};
     QTest::newRow("same name twice in a region")
         << QByteArray("#EXTINF:-1,Radio\nhttp://1.example/\n#EXTINF:-1,RADIO\nhttp://2.example/\n")
         << QStringList{"Radio", "RADIO (2)"} << QStringList{"http://1.example/", "http://2.example/"}

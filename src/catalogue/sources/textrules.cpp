@@ -127,7 +127,9 @@ QString nameFromAddresses(QStringView homePage, QStringView stream) {
     const QUrl url = QUrl::fromUserInput(catalogue::pageAddress(address));
     QString host = url.host();
     if (host.startsWith(QLatin1String("www."))) host.remove(0, 4);
-    if (!host.isEmpty()) return host;
+    // An international host is shown in its own letters, which the catalogue file may lack.
+    const QString name = feedSafeName(host);
+    if (!name.isEmpty()) return name;
   }
   return {};
 }

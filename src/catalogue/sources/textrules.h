@@ -23,7 +23,7 @@ QString streamAddress(QStringView text);
 QString homePageText(QStringView text);
 
 // A stand-in name for a station whose own name has nothing the catalogue can keep: the host of
-// its home page or, failing that, of its stream.
+// its home page or, failing that, of its stream, made safe as feedSafeName makes a name.
 QString nameFromAddresses(QStringView homePage, QStringView stream);
 
 }  // namespace catalogue::sources
