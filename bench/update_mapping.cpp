@@ -6,7 +6,9 @@
 // The mapping is set against Python's json.loads of the same answers, in the same run (target: at
 // most half its time). Then the catalogue tool imports an IPTV playlist of --playlist entries
 // (0: none), timed with its peak memory, per entry against the mapping (target: no slower).
-//   bench_update_mapping [--stations N] [--rounds N] [--playlist N]
+//   bench_update_mapping [--stations N] [--rounds N] [--playlist N] [--keep]
+// --keep leaves the answers, the playlist and the catalogue imported from it in the scratch folder
+// (its name is printed), for comparing what two builds make of them.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,6 +22,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -157,7 +160,12 @@ Import importPlaylist(const QString& playlist, const QString& output) {
   QElapsedTimer clock;
   clock.start();
   pid_t child = 0;
-  if (posix_spawn(&child, argv[0], nullptr, nullptr, argv, environ) != 0) return {};
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  const int spawned = posix_spawn(&child, argv[0], &quiet, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&quiet);
+  if (spawned != 0) return {};
   int status = 0;
   rusage usage{};
   if (wait4(child, &status, 0, &usage) != child) return {};
@@ -266,6 +274,10 @@ int main(int argc, char** argv) {
   if (!scratch.isValid()) {
     std::fprintf(stderr, "cannot create a scratch folder in %s\n", qPrintable(QDir::currentPath()));
     return 1;
+  }
+  if (arguments.contains(QStringLiteral("--keep"))) {
+    scratch.setAutoRemove(false);
+    std::printf("scratch folder kept: %s\n", qPrintable(scratch.path()));
   }
   QProcess server;
   server.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -1,18 +1,18 @@
 #include "textrules.h"
 
 #include <QUrl>
+#include <algorithm>
 
+#include "catalogue/feedtext.h"
 #include "catalogue/pageaddress.h"
-#include "platform/codepage.h"
+#include "catalogue/sources/plainurl.h"
 
 namespace catalogue::sources {
 namespace {
 
-bool representable(QStringView text) {
-  using platform::CodePage;
-  return platform::throughCodePage(text, CodePage::Iso8859_2) == text &&
-         platform::throughCodePage(text, CodePage::Windows1250) == text;
-}
+// Whether both code pages have every character: the catalogue's own tables, made from the
+// platform's converters, answer it without converting.
+bool representable(QStringView text) { return catalogue::firstUnrepresentable(text) < 0; }
 
 // Polish-style romanisation of Russian, Ukrainian, Belarusian, Bulgarian and Serbian letters
 // (lower case; capitals are looked up through their lower case).
@@ -75,7 +75,7 @@ QString spelledOut(char32_t c) {
   return kept;
 }
 
-bool isNetworkScheme(const QString& scheme) {
+bool isNetworkScheme(QStringView scheme) {
   static const char* const schemes[] = {"http", "https", "mms", "mmsh", "mmst", "mmsu", "rtsp", "rtsps",
                                         "rtmp", "rtmps", "rtmpt", "rtp", "udp", "srt", "pnm"};
   for (const char* known : schemes)
@@ -86,13 +86,34 @@ bool isNetworkScheme(const QString& scheme) {
 }  // namespace
 
 QString feedSafeName(QStringView text) {
+  // Printable ASCII, as most names are: both code pages have it, and only blanks need tidying.
+  if (std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u' ' && c <= u'~'; })) {
+    QString line = text.toString().simplified();
+    for (QChar c : line)
+      if (c.isLetterOrNumber()) return line;
+    return {};
+  }
   QString line;
   line.reserve(text.size());
   for (QChar c : text) line += (c.category() == QChar::Other_Control || c.isSpace()) ? QLatin1Char(' ') : c;
   line = line.simplified();
   if (!representable(line)) {
     QString folded;
-    for (char32_t c : line.toUcs4()) folded += spelledOut(c);
+    folded.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+      const QChar c = line[i];
+      if (!c.isSurrogate() && representable(QStringView(&c, 1))) {
+        folded += c;
+        continue;
+      }
+      // One code point, a lone half of a pair counting as the replacement character.
+      char32_t point = QChar::ReplacementCharacter;
+      if (c.isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate())
+        point = QChar::surrogateToUcs4(c, line[++i]);
+      else if (!c.isSurrogate())
+        point = c.unicode();
+      folded += spelledOut(point);
+    }
     line = folded.simplified();
   }
   for (QChar c : line)
@@ -101,7 +122,10 @@ QString feedSafeName(QStringView text) {
 }
 
 QString streamAddress(QStringView text) {
-  const QString trimmed = text.trimmed().toString();
+  const QStringView address = text.trimmed();
+  if (const std::optional<PlainUrl> plain = plainUrl(address); plain && isNetworkScheme(plain->scheme))
+    return address.toString();
+  const QString trimmed = address.toString();
   if (trimmed.isEmpty()) return {};
   const QUrl url(trimmed, QUrl::TolerantMode);
   if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return {};
@@ -109,8 +133,21 @@ QString streamAddress(QStringView text) {
   return QString::fromLatin1(url.toEncoded());
 }
 
+QString streamAddress(const QString& text) {
+  if (const std::optional<PlainUrl> plain = plainUrl(text); plain && isNetworkScheme(plain->scheme)) return text;
+  return streamAddress(QStringView(text));
+}
+
+bool isStreamAddress(QStringView text) {
+  if (const std::optional<PlainUrl> plain = plainUrl(text.trimmed()); plain && isNetworkScheme(plain->scheme)) return true;
+  return !streamAddress(text).isEmpty();
+}
+
 QString homePageText(QStringView text) {
-  const QString trimmed = text.trimmed().toString();
+  const QStringView page = text.trimmed();
+  if (const std::optional<PlainUrl> plain = plainUrl(page); plain && (plain->scheme == u"http" || plain->scheme == u"https"))
+    return (plain->scheme == u"http" ? page.sliced(7) : page).toString();
+  const QString trimmed = page.toString();
   if (trimmed.isEmpty()) return {};
   const QUrl url = QUrl::fromUserInput(trimmed);
   const QString scheme = url.scheme().toLower();
