@@ -22,11 +22,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <optional>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/update/catalogueupdate.h"
@@ -149,75 +145,19 @@ struct Import {
   int exitCode = -1;
 };
 
-// The catalogue tool's playlist import, as a process of its own: wall time and peak memory.
+// The catalogue tool's playlist import, as a process of its own, timed by /usr/bin/time: the peak
+// memory the kernel reports for a child started from here would include this program's own, taken
+// over at the child's start.
 Import importPlaylist(const QString& playlist, const QString& output) {
-  const QByteArray tool = QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/sieciownik-feed"));
-  const QByteArray in = QFile::encodeName(playlist);
-  const QByteArray out = QFile::encodeName(output);
-  char* const argv[] = {const_cast<char*>(tool.constData()), const_cast<char*>("import"), const_cast<char*>("--tv"),
-                        const_cast<char*>("--from"), const_cast<char*>("m3u"), const_cast<char*>(in.constData()),
-                        const_cast<char*>(out.constData()), nullptr};
-  QElapsedTimer clock;
-  clock.start();
-  pid_t child = 0;
-  posix_spawn_file_actions_t quiet;
-  posix_spawn_file_actions_init(&quiet);
-  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawn(&child, argv[0], &quiet, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&quiet);
-  if (spawned != 0) return {};
-  int status = 0;
-  rusage usage{};
-  if (wait4(child, &status, 0, &usage) != child) return {};
-  return {clock.nsecsElapsed() / 1e6, usage.ru_maxrss / 1024.0, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-struct Round {
-  double fetchMs = 0;
-  double mapMs = 0;
-  double longestBlockMs = 0;
-  std::size_t radio = 0;
-  std::size_t tv = 0;
-};
-
-std::optional<Round> runUpdate(const QString& base) {
-  app::UpdateSources sources;
-  sources.radioStations = {QUrl(base + QStringLiteral("/json/stations?hidebroken=true"))};
-  sources.tvChannels = QUrl(base + QStringLiteral("/channels.json"));
-  sources.tvStreams = QUrl(base + QStringLiteral("/streams.json"));
-  app::CatalogueUpdate update(sources, app::UpdateLimits{});
-
-  // The user-interface thread's pulse: how long it went without handling a timer event.
-  QElapsedTimer sincePulse;
-  double longestBlockMs = 0;
-  QTimer pulse;
-  pulse.setInterval(5);
-  QObject::connect(&pulse, &QTimer::timeout, [&] {
-    longestBlockMs = std::max(longestBlockMs, sincePulse.nsecsElapsed() / 1e6);
-    sincePulse.restart();
-  });
-
-  QElapsedTimer clock;
-  double mappingStartedMs = -1;
-  std::optional<app::UpdateOutcome> outcome;
-  QObject::connect(&update, &app::CatalogueUpdate::progress, [&](const QString& text, int) {
-    if (mappingStartedMs < 0 && text.startsWith(QStringLiteral("Przetwarzanie"))) mappingStartedMs = clock.nsecsElapsed() / 1e6;
-  });
-  QObject::connect(&update, &app::CatalogueUpdate::finished, [&](const app::UpdateOutcome& result) { outcome = result; });
-  clock.start();
-  sincePulse.start();
-  pulse.start();
-  update.start();
-  while (!outcome) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  const double totalMs = clock.nsecsElapsed() / 1e6;
-  pulse.stop();
-  if (outcome->status != app::UpdateOutcome::Fetched) {
-    std::fprintf(stderr, "update failed: %s\n", qPrintable(outcome->error));
-    return std::nullopt;
-  }
-  // The pulse's own interval is not blocking.
-  return Round{mappingStartedMs, totalMs - mappingStartedMs, std::max(0.0, longestBlockMs - pulse.interval()),
-               outcome->radio.size(), outcome->tv.size()};
+  QProcess time;
+  time.start(QStringLiteral("/usr/bin/time"),
+             {QStringLiteral("-f"), QStringLiteral("%e %M"),
+              QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/sieciownik-feed"), QStringLiteral("import"),
+              QStringLiteral("--tv"), QStringLiteral("--from"), QStringLiteral("m3u"), playlist, output});
+  if (!time.waitForFinished(600'000)) return {};
+  const QList<QByteArray> figures = time.readAllStandardError().trimmed().split('\n').last().split(' ');
+  return {figures.value(0).toDouble() * 1000, figures.value(1).toDouble() / 1024,
+          time.exitStatus() == QProcess::NormalExit ? time.exitCode() : -1};
 }
 
 constexpr int kTvChannels = 35'000;
@@ -342,13 +282,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the playlist import failed\n");
     return 1;
   }
+  // The mapping per entry of the answers (radio stations, TV channels and streams), and per radio
+  // station (the answer's 60,000 stations, as the update is usually counted).
   const double mappingPerEntryUs = mappingMedian * 1000 / (stations + kTvChannels + kTvStreams);
+  const double mappingPerStationUs = mappingMedian * 1000 / stations;
   const double importPerEntryUs = imported.ms * 1000 / playlistEntries;
-  std::printf("playlist import: %d entries (%.1f MB), %.0f ms, %.2f us per entry (mapping: %.2f us per directory "
-              "entry), peak memory %.0f MiB\n",
-              playlistEntries, QFileInfo(playlist).size() / 1e6, imported.ms, importPerEntryUs, mappingPerEntryUs,
-              imported.peakMiB);
-  std::printf("playlist import per entry no slower than the mapping: %s; within 200 MiB: %s\n",
-              importPerEntryUs <= mappingPerEntryUs ? "met" : "NOT met", imported.peakMiB <= 200 ? "met" : "NOT met");
+  std::printf("playlist import: %d entries (%.1f MB), %.0f ms, %.2f us per entry, peak memory %.0f MiB\n",
+              playlistEntries, QFileInfo(playlist).size() / 1e6, imported.ms, importPerEntryUs, imported.peakMiB);
+  std::printf("mapping: %.2f us per entry of the answers, %.2f us per radio station\n", mappingPerEntryUs,
+              mappingPerStationUs);
+  std::printf("playlist import per entry no slower than the mapping per entry: %s; per radio station: %s; "
+              "within 200 MiB: %s\n",
+              importPerEntryUs <= mappingPerEntryUs ? "met" : "NOT met",
+              importPerEntryUs <= mappingPerStationUs ? "met" : "NOT met", imported.peakMiB <= 200 ? "met" : "NOT met");
   return 0;
 }

@@ -17,7 +17,7 @@ SIECIOWNIK_RUN_PACKAGES=(
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
   sox libsox-fmt-base
-  libbenchmark-dev clang
+  libbenchmark-dev clang time
   firefox-esr chromium
 )
 

@@ -58,6 +58,12 @@ CatalogueUpdate::~CatalogueUpdate() {
 void CatalogueUpdate::start() {
   if (running_) return;
   running_ = true;
+  // The lists and the parser's index are blocks of megabytes, each made and freed once. glibc
+  // maps such blocks on their own, but after freeing one it raises its threshold to that size and
+  // serves the next update's lists from the heap, which does not shrink: a fixed threshold keeps
+  // every update as lean as the first.
+  constexpr int kOwnMappingFrom = 1 << 20;
+  mallopt(M_MMAP_THRESHOLD, kOwnMappingFrom);
   radioServers_ = sources_.radioStations;
   radioServer_ = 0;
   if (radioServers_.isEmpty()) findRadioServers();
