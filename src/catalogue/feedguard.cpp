@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHashFunctions>
 
 #include "catalogue/feedlock.h"
 
@@ -21,12 +22,22 @@ SaveResult saveFeed(const QString& path, const RadioStations& stations) { return
 // finds it changed.
 constexpr int kReadAttempts = 5;
 
-std::optional<QByteArray> bytesOf(const QString& path) {
+// What the file's bytes are, in a few bytes: a hash of them, read from the page cache without a
+// copy. Another program does not aim at its collisions.
+std::optional<std::size_t> digestOf(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return std::nullopt;
-  return bytes;
+  const qint64 size = file.size();
+  if (size == 0) return qHashBits(nullptr, 0);
+  const uchar* bytes = file.map(0, size);
+  if (bytes == nullptr) {
+    const QByteArray read = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return qHashBits(read.constData(), std::size_t(read.size()));
+  }
+  const std::size_t digest = qHashBits(bytes, std::size_t(size));
+  file.unmap(const_cast<uchar*>(bytes));
+  return digest;
 }
 
 }  // namespace
@@ -39,10 +50,9 @@ template <class Station>
 void FeedGuard<Station>::remember(const DiskStamp& stamp, const timespec& at) {
   known_ = stamp;
   settled_ = nanosecondsUntilSettled(stamp, at) == 0;
-  unsettledBytes_.clear();
   // Bytes that cannot be read, or that belong to a later file, leave nothing to compare with: the
   // next look finds the file changed.
-  if (!settled_) unsettledBytes_ = bytesOf(path_).value_or(QByteArray());
+  unsettledDigest_ = settled_ ? std::nullopt : digestOf(path_);
 }
 
 template <class Station>
@@ -69,10 +79,9 @@ bool FeedGuard<Station>::changedOnDisk() {
   if (settled_) return false;
   // Changed within the tick of the last change: only the bytes tell.
   const timespec readAt = wallClock();
-  const std::optional<QByteArray> bytes = bytesOf(path_);
-  if (!bytes || *bytes != unsettledBytes_ || !(stampOf(path_) == known_)) return true;
+  const std::optional<std::size_t> digest = digestOf(path_);
+  if (!digest || !unsettledDigest_ || *digest != *unsettledDigest_ || !(stampOf(path_) == known_)) return true;
   settled_ = nanosecondsUntilSettled(known_, readAt) == 0;
-  if (settled_) unsettledBytes_.clear();
   return false;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QCollator>
 #include <QString>
 #include <optional>
@@ -14,7 +13,8 @@ namespace catalogue {
 
 // One catalogue file as the program last read or wrote it, so that nothing another program wrote
 // there since is ever written over. It remembers the file's stamp and, for as long as the stamp
-// cannot tell (the file changed less than one tick of the file system's clock ago), its bytes.
+// cannot tell (the file changed less than one tick of the file system's clock ago), a digest of
+// its bytes.
 template <class Station>
 class FeedGuard {
  public:
@@ -32,7 +32,7 @@ class FeedGuard {
   // a catalogue deleted from under the program is more likely lost than meant to be empty.
   std::optional<LoadResult> refresh(std::vector<Station>& stations);
   // Milliseconds until a look at the file's stamp alone tells whether it changed, so that its
-  // bytes need not be compared again; -1 when it tells already.
+  // bytes need not be read again; -1 when it tells already.
   int msUntilStampTells() const;
 
   struct Commit {
@@ -61,14 +61,14 @@ class FeedGuard {
   void written();
 
  private:
-  // The stamp just taken at `at` is the file's; keeps its bytes until the stamp alone tells.
+  // The stamp just taken at `at` is the file's; keeps its bytes' digest until the stamp alone tells.
   void remember(const DiskStamp& stamp, const timespec& at);
 
   QString path_;
   FeedReadThrough readThrough_;
   DiskStamp known_;
   bool settled_ = true;  // the stamp alone tells a change
-  QByteArray unsettledBytes_;
+  std::optional<std::size_t> unsettledDigest_;
   bool unreadable_ = false;  // a file is there, but it could not be read
 };
 
