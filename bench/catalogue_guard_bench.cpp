@@ -114,7 +114,8 @@ int main(int argc, char** argv) {
       }
     }
     std::printf("%9d  %8.1f %8.1f %6.2f  %8.1f %8.1f %6.2f\n", count, median(load), median(guardedLoad),
-                median(guardedLoad) / median(load), median(save), median(guardedSave), median(guardedSave) / median(save));
+                median(guardedLoad) / median(load), median(save), median(guardedSave),
+                median(guardedSave) / median(save));
     std::fflush(stdout);
   }
   return 0;

@@ -32,7 +32,8 @@ QString instanceBusName() {
   if (display.isEmpty()) display = qEnvironmentVariable("DISPLAY").section(QLatin1Char('.'), 0, 0);
   QString name = QStringLiteral("pl.tarnowek.sieciownik");
   if (!display.isEmpty())
-    name += QStringLiteral(".display_") + display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"));
+    name += QStringLiteral(".display_") +
+            display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"));
   return name;
 }
 
@@ -45,7 +46,8 @@ bool SingleInstance::claim() {
   // The object first: a later start that finds the name may call it at once.
   bus.registerObject(kObjectPath, this, QDBusConnection::ExportAllSlots);
   if (bus.registerService(instanceBusName())) return true;
-  QDBusMessage activate = QDBusMessage::createMethodCall(instanceBusName(), kObjectPath, kInterface, QStringLiteral("Activate"));
+  QDBusMessage activate =
+      QDBusMessage::createMethodCall(instanceBusName(), kObjectPath, kInterface, QStringLiteral("Activate"));
   activate << activationData();
   const QDBusMessage reply = bus.call(activate, QDBus::Block, kAnswerMs);
   bus.unregisterObject(kObjectPath);

@@ -48,7 +48,8 @@ template <class Station>
 void BrowserPanel<Station>::adoptLoad(const catalogue::LoadResult& result) {
   changesBlocked_ = ChangesBlocked::No;
   if (result.status == catalogue::LoadResult::ReadError) changesBlocked_ = ChangesBlocked::LoadedInPart;
-  else if (result.status == catalogue::LoadResult::Loaded && !result.writable) changesBlocked_ = ChangesBlocked::ReadOnly;
+  else if (result.status == catalogue::LoadResult::Loaded && !result.writable)
+    changesBlocked_ = ChangesBlocked::ReadOnly;
 }
 
 // The in-place refresh keeps the selected station selected when it is still there; an open editor
@@ -58,7 +59,8 @@ void BrowserPanel<Station>::CheckFile() {
   if (const std::optional<catalogue::LoadResult> result = feed_.refresh(stations_)) {
     adoptLoad(*result);
     if (refreshHook_) refreshHook_();
-    if (result->status == catalogue::LoadResult::ReadError) services_.boxes.showGeneralError(mainWindow_, result->error);
+    if (result->status == catalogue::LoadResult::ReadError)
+      services_.boxes.showGeneralError(mainWindow_, result->error);
   }
   watchAgainWhenDue();
 }
@@ -101,7 +103,8 @@ bool BrowserPanel<Station>::RefuseChange() {
 template <class Station>
 bool BrowserPanel<Station>::Save(const Change& change) {
   if (RefuseChange()) return false;
-  typename catalogue::FeedGuard<Station>::Commit result;
+  using Commit = typename catalogue::FeedGuard<Station>::Commit;
+  Commit result;
   {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
@@ -110,8 +113,8 @@ bool BrowserPanel<Station>::Save(const Change& change) {
     if (refreshHook_) refreshHook_();
   }
   watchAgainWhenDue();
-  if (result.status != catalogue::FeedGuard<Station>::Commit::Saved) services_.boxes.showError(mainWindow_, result.message);
-  return result.status == catalogue::FeedGuard<Station>::Commit::Saved;
+  if (result.status != Commit::Saved) services_.boxes.showError(mainWindow_, result.message);
+  return result.status == Commit::Saved;
 }
 
 template <class Station>
@@ -200,7 +203,8 @@ void BrowserPanel<Station>::CopyClick() {
     return;
   }
   // A failed save has said why; the copy is then not in the file.
-  if (Save(Change::copied(station))) services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
+  if (Save(Change::copied(station)))
+    services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
 }
 
 template <class Station>

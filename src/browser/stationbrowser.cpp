@@ -117,7 +117,8 @@ void StationBrowser::Button5Click() {
 
 void StationBrowser::Button11Click() {
   if (radio_->RefuseChange()) return;
-  radio_->Save(radioEditor_ != nullptr && radio_->selected() != -1 ? radioEditor_->EditStation(radio_->selected()) : RadioChange());
+  radio_->Save(radioEditor_ != nullptr && radio_->selected() != -1 ? radioEditor_->EditStation(radio_->selected())
+                                                                     : RadioChange());
 }
 
 void StationBrowser::Button12Click() { radio_->DeleteClick(); }

@@ -111,8 +111,9 @@ typename FeedGuard<Station>::Rebase FeedGuard<Station>::rebase(std::vector<Stati
       rebase.refusal = reread->error + QStringLiteral("\nZmiana nie została zapisana.");
   }
   if (unreadable_ && rebase.refusal.isEmpty())
-    rebase.refusal = QStringLiteral("Nie można odczytać pliku „%1”, dlatego nie można zmienić jego listy stacji: zapis "
-                                    "usunąłby z pliku stacje, których program nie zna.")
+    rebase.refusal = QStringLiteral(
+                         "Nie można odczytać pliku „%1”, dlatego nie można zmienić jego listy stacji: zapis "
+                         "usunąłby z pliku stacje, których program nie zna.")
                          .arg(QDir::toNativeSeparators(path_));
   return rebase;
 }

@@ -39,8 +39,10 @@ bool takeChangedFields(Station& onDisk, const Station& before, const Station& af
   bool merged = true;
   const auto take = [&](auto field) {
     if (after.*field == before.*field) return;
-    if (onDisk.*field == before.*field || onDisk.*field == after.*field) onDisk.*field = after.*field;
-    else merged = false;
+    if (onDisk.*field == before.*field || onDisk.*field == after.*field)
+      onDisk.*field = after.*field;
+    else
+      merged = false;
   };
   (take(fields), ...);
   return merged;
@@ -48,8 +50,8 @@ bool takeChangedFields(Station& onDisk, const Station& before, const Station& af
 
 bool mergeEdit(TvStation& onDisk, const TvStation& before, const TvStation& after) {
   return takeChangedFields(onDisk, before, after, &TvStation::Name, &TvStation::Www, &TvStation::ScheduleWww,
-                           &TvStation::StreamUrl, &TvStation::RegionId, &TvStation::QualityBps,
-                           &TvStation::PlayerKind, &TvStation::Categories, &TvStation::Live);
+                           &TvStation::StreamUrl, &TvStation::RegionId, &TvStation::QualityBps, &TvStation::PlayerKind,
+                           &TvStation::Categories, &TvStation::Live);
 }
 
 bool mergeEdit(RadioStation& onDisk, const RadioStation& before, const RadioStation& after) {

@@ -55,7 +55,6 @@ class FeedGuardTest : public QObject {
     QTest::addColumn<QString>("after");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QString>("refusal");  // a part of the message; empty when the change is made
-    const QStringList none;
     QTest::newRow("added beside another program's station")
         << QStringList{"Alfa|a|0", "Delta|d|0", "Gamma|g|0"} << int(Change::Add) << "" << "Beta|b|0"
         << QStringList{"Alfa|a|0", "Beta|b|0", "Delta|d|0", "Gamma|g|0"} << "";
@@ -110,7 +109,8 @@ class FeedGuardTest : public QObject {
     QCOMPARE(texts(list), expected);
     QCOMPARE(refused.has_value(), !refusal.isEmpty());
     if (refused) {
-      QVERIFY2(refused->contains(refusal) && refused->contains(QStringLiteral("„/dane/RADIO.FEED”")), qPrintable(*refused));
+      QVERIFY2(refused->contains(refusal) && refused->contains(QStringLiteral("„/dane/RADIO.FEED”")),
+               qPrintable(*refused));
       // The user's version is not lost: it is in the message.
       if (!after.isEmpty()) QVERIFY2(refused->contains(QStringLiteral("Twoja wersja:")), qPrintable(*refused));
     }
@@ -163,7 +163,8 @@ class FeedGuardTest : public QObject {
     testsupport::Sandbox sandbox;
     const QString path = sandbox.filePath(catalogue::kRadioFeedName);
     QVERIFY(catalogue::saveRadioFeed(path, stations({"Alfa|a|0", "Gamma|g|0"})).ok);
-    QVERIFY(catalogue::saveRadioFeed(path + QStringLiteral(".new"), stations({"Alfa|a|0", "Delta|d|0", "Gamma|g|0"})).ok);
+    const RadioStations theirs = stations({"Alfa|a|0", "Delta|d|0", "Gamma|g|0"});
+    QVERIFY(catalogue::saveRadioFeed(path + QStringLiteral(".new"), theirs).ok);
     catalogue::FeedGuard<RadioStation> guard(path);
     RadioStations list;
     QCOMPARE(guard.load(list).status, catalogue::LoadResult::Loaded);

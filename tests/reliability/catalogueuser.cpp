@@ -51,7 +51,9 @@ class SpokenBoxes final : public platform::MessageBoxes {
   void showGeneralError(QWidget*, const QString& text) override { tell(text); }
 
  private:
-  static void tell(QString text) { say(QStringLiteral("box\t") + text.replace(QLatin1Char('\n'), QStringLiteral("\\n"))); }
+  static void tell(QString text) {
+    say(QStringLiteral("box\t") + text.replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+  }
 };
 
 const char* fieldControl(const QString& field) {
@@ -93,8 +95,10 @@ class User {
       onDialog([words, leaveOpen](QDialog* dialog) {
         for (int i = 1; i + 1 < words.size(); i += 2)
           dialog->findChild<QLineEdit*>(QString::fromLatin1(fieldControl(words[i])))->setText(words[i + 1]);
-        if (leaveOpen) say(QStringLiteral("open"));
-        else confirm(dialog);
+        if (leaveOpen)
+          say(QStringLiteral("open"));
+        else
+          confirm(dialog);
       });
       tv_.editButton->click();
     } else if (command == QLatin1String("ok")) {
@@ -123,15 +127,18 @@ class User {
   void show() {
     QStringList stations;
     for (int row = 0; row < tv_.stationList->count(); ++row) stations << tv_.stationList->item(row)->text();
-    const auto text = [](const QList<QListWidgetItem*>& items) { return items.isEmpty() ? QString() : items.first()->text(); };
-    say(QStringList{QStringLiteral("shown"), text(tv_.regionList->selectedItems()), text(tv_.stationList->selectedItems()),
-                    stations.join(QLatin1Char('|'))}
+    const auto text = [](const QList<QListWidgetItem*>& items) {
+      return items.isEmpty() ? QString() : items.first()->text();
+    };
+    say(QStringList{QStringLiteral("shown"), text(tv_.regionList->selectedItems()),
+                    text(tv_.stationList->selectedItems()), stations.join(QLatin1Char('|'))}
             .join(QLatin1Char('\t')));
     if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
       QStringList fields{QStringLiteral("dialog")};
       for (const char* field : {"name", "url", "quality"})
-        fields << QString::fromLatin1(field) + QLatin1Char('=') +
-                      dialog->findChild<QLineEdit*>(QString::fromLatin1(fieldControl(QString::fromLatin1(field))))->text();
+        fields
+            << QString::fromLatin1(field) + QLatin1Char('=') +
+                   dialog->findChild<QLineEdit*>(QString::fromLatin1(fieldControl(QString::fromLatin1(field))))->text();
       say(fields.join(QLatin1Char('\t')));
     }
   }

@@ -56,8 +56,10 @@ class Copy {
       while (!process_.canReadLine())
         if (!process_.waitForReadyRead(60000)) return {};
       const QString line = QString::fromUtf8(process_.readLine()).chopped(1);
-      if (line.startsWith(QLatin1String("box\t"))) boxes << line.mid(4).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
-      else seen << line;
+      if (line.startsWith(QLatin1String("box\t")))
+        boxes << line.mid(4).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+      else
+        seen << line;
       if (line == marker) return seen;
     }
   }
@@ -93,7 +95,9 @@ class Copy {
   bool ready_ = false;
 };
 
-QStringList select(const QString& station = {}) { return {QStringLiteral("select"), QStringLiteral("Polska"), station}; }
+QStringList select(const QString& station = {}) {
+  return {QStringLiteral("select"), QStringLiteral("Polska"), station};
+}
 QStringList add(const QString& name, const QString& stream) {
   return {QStringLiteral("add"), name, QStringLiteral("Polska"), stream};
 }
@@ -174,9 +178,10 @@ class TwoCopiesTest : public QObject {
     QVERIFY(a.run({QStringLiteral("ok")}));
     QCOMPARE(a.boxes.size(), 1);
     const QString refusal = a.boxes.takeFirst();
-    for (const QString& part : {QStringLiteral("Nie zapisano zmian stacji „Alfa”"), feed(), QStringLiteral("inaczej niż Ty"),
-                                QStringLiteral("W pliku:\n    Nazwa: Alfa"), QStringLiteral("Strumień (URL): http://theirs"),
-                                QStringLiteral("Twoja wersja:\n    Nazwa: Alfa"), QStringLiteral("Strumień (URL): http://mine")})
+    for (const QString& part :
+         {QStringLiteral("Nie zapisano zmian stacji „Alfa”"), feed(), QStringLiteral("inaczej niż Ty"),
+          QStringLiteral("W pliku:\n    Nazwa: Alfa"), QStringLiteral("Strumień (URL): http://theirs"),
+          QStringLiteral("Twoja wersja:\n    Nazwa: Alfa"), QStringLiteral("Strumień (URL): http://mine")})
       QVERIFY2(refusal.contains(part), qPrintable(refusal));
     QCOMPARE(streamOnDisk("Alfa"), QStringLiteral("http://theirs"));
 
@@ -235,8 +240,9 @@ class TwoCopiesTest : public QObject {
     const QString playlist = sandbox_->filePath(QStringLiteral("list.m3u"));
     QFile list(playlist);
     QVERIFY(list.open(QIODevice::WriteOnly));
-    list.write("#EXTM3U\n#EXTINF:-1 group-title=\"Polska\",Import 1\nhttp://one\n"
-               "#EXTINF:-1 group-title=\"Polska\",Import 2\nhttp://two\n");
+    list.write(
+        "#EXTM3U\n#EXTINF:-1 group-title=\"Polska\",Import 1\nhttp://one\n"
+        "#EXTINF:-1 group-title=\"Polska\",Import 2\nhttp://two\n");
     list.close();
     QProcess tool;
     tool.start(QStringLiteral(FEED_TOOL), {QStringLiteral("import"), QStringLiteral("--tv"), QStringLiteral("--from"),
