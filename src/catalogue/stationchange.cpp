@@ -130,9 +130,6 @@ std::optional<QString> applyChange(std::vector<Station>& stations, const Station
       return remove(stations, change.before, names, file);
     case Change::CopyToFavourites:
       return copyToFavourites(stations, change.before, names, file);
-    case Change::Rebuild:
-      stations = change.rebuild(stations);
-      return std::nullopt;
   }
   return std::nullopt;
 }

@@ -2,8 +2,8 @@
 
 #include <QCollator>
 #include <QString>
-#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace catalogue {
@@ -18,21 +18,16 @@ struct StationChange {
     Edit,              // the station `before` becomes `after`
     Remove,            // the station `before` goes
     CopyToFavourites,  // a copy of `before` becomes a favourite
-    Rebuild,           // `rebuild` makes the new list from the current one
   };
   Kind kind = Nothing;
   Station before;
   Station after;
-  std::function<std::vector<Station>(const std::vector<Station>&)> rebuild;
 
   static StationChange nothing() { return {}; }
-  static StationChange added(Station station) { return {Add, {}, std::move(station), {}}; }
-  static StationChange edited(Station was, Station is) { return {Edit, std::move(was), std::move(is), {}}; }
-  static StationChange removed(Station station) { return {Remove, std::move(station), {}, {}}; }
-  static StationChange copied(Station station) { return {CopyToFavourites, std::move(station), {}, {}}; }
-  static StationChange rebuilt(std::function<std::vector<Station>(const std::vector<Station>&)> rebuild) {
-    return {Rebuild, {}, {}, std::move(rebuild)};
-  }
+  static StationChange added(Station station) { return {Add, {}, std::move(station)}; }
+  static StationChange edited(Station was, Station is) { return {Edit, std::move(was), std::move(is)}; }
+  static StationChange removed(Station station) { return {Remove, std::move(station), {}}; }
+  static StationChange copied(Station station) { return {CopyToFavourites, std::move(station), {}}; }
 };
 
 // Makes `change` on `stations`, the catalogue file `file` as it is now. A station is the one the
