@@ -3,7 +3,6 @@
 // (dbus-run-session), with the program itself as the later start.
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QWidget>
 #include <QtTest>
@@ -26,8 +25,6 @@ QString installProgram(const testsupport::Sandbox& sandbox) {
   catalogue::saveRadioFeed(folder + QLatin1Char('/') + catalogue::kRadioFeedName, {});
   return program;
 }
-
-bool nameTaken() { return QDBusConnection::sessionBus().interface()->isServiceRegistered(app::instanceBusName()); }
 
 void stop(QProcess& process) {
   process.terminate();
@@ -60,21 +57,6 @@ class SingleInstanceTest : public QObject {
     QVERIFY(!(window.windowState() & Qt::WindowMinimized));
     QTRY_VERIFY(window.isActiveWindow());
     QDBusConnection::sessionBus().unregisterService(app::instanceBusName());
-  }
-
-  void theProgramStartedTwiceRunsOnce() {
-    testsupport::Sandbox sandbox;
-    const QString program = installProgram(sandbox);
-    QVERIFY(!program.isEmpty() && !nameTaken());
-    QProcess first;
-    first.start(program);
-    QTRY_VERIFY_WITH_TIMEOUT(nameTaken(), 30000);
-    QProcess second;
-    second.start(program);
-    QVERIFY(second.waitForFinished(30000));
-    QCOMPARE(second.exitCode(), 0);
-    QCOMPARE(first.state(), QProcess::Running);
-    stop(first);
   }
 
   void withoutASessionBusEachStartRuns() {

@@ -8,7 +8,6 @@
 //   select REGION NAME    choose the region and the station in the lists
 //   edit FIELD VALUE ...  "Edytuj stację" for the selected station, these fields, OK
 //   open-edit FIELD VALUE ...   the same, leaving the dialog open; "ok" confirms it
-//   delete                "Usuń stację" for the selected station, answered Yes
 //   show                  "shown<TAB>REGION<TAB>SELECTED<TAB>STATION|STATION|…" of the panel, and
 //                         "dialog<TAB>FIELD=VALUE…" while an editor is open
 // FIELD is name, url or quality.
@@ -104,8 +103,6 @@ class User {
     } else if (command == QLatin1String("ok")) {
       if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) confirm(dialog);
       return;  // the open-edit that opened it says "done"
-    } else if (command == QLatin1String("delete")) {
-      tv_.deleteButton->click();
     } else if (command == QLatin1String("show")) {
       show();
     }

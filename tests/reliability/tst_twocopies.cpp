@@ -63,25 +63,19 @@ class Copy {
       if (line == marker) return seen;
     }
   }
-  // The station list the panel shows now, and what an open editor holds.
-  QStringList shown() {
-    send({QStringLiteral("show")});
-    const QStringList seen = lines(QStringLiteral("done"));
-    for (const QString& line : seen)
-      if (line.startsWith(QLatin1String("shown\t"))) return line.section(QLatin1Char('\t'), 3).split(QLatin1Char('|'));
-    return {};
-  }
-  QString dialog() {
+  // The station list the panel shows now, or what an open editor holds.
+  QStringList shown(const QString& what = QStringLiteral("shown")) {
     send({QStringLiteral("show")});
     for (const QString& line : lines(QStringLiteral("done")))
-      if (line.startsWith(QLatin1String("dialog\t"))) return line.mid(7);
+      if (line.startsWith(what + QLatin1Char('\t')))
+        return line.split(QLatin1Char('\t')).mid(what == QLatin1String("shown") ? 3 : 1);
     return {};
   }
   // Whether the list shows `stations` within two seconds.
   bool comesToShow(const QStringList& stations) {
     QDeadlineTimer deadline(2000);
     while (!deadline.hasExpired()) {
-      if (shown() == stations) return true;
+      if (shown().value(0).split(QLatin1Char('|')) == stations) return true;
       QThread::msleep(50);
     }
     qWarning() << "shown:" << shown() << "expected:" << stations;
@@ -174,7 +168,7 @@ class TwoCopiesTest : public QObject {
     QVERIFY(b.run(edit("url", "http://theirs")));
     QVERIFY(b.run(add("Beta", "http://beta")));
     QVERIFY(a.comesToShow({"Alfa", "Beta", "Gamma"}));
-    QCOMPARE(a.dialog(), QStringLiteral("name=Alfa\turl=http://mine\tquality=0"));  // what was typed stays
+    QCOMPARE(a.shown(QStringLiteral("dialog")), (QStringList{"name=Alfa", "url=http://mine", "quality=0"}));
     QVERIFY(a.run({QStringLiteral("ok")}));
     QCOMPARE(a.boxes.size(), 1);
     const QString refusal = a.boxes.takeFirst();
