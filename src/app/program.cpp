@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/bannerloader.h"
+#include "app/singleinstance.h"
 #include "app/tmainform.h"
 #include "platform/connection.h"
 #include "platform/messageboxes.h"
@@ -48,6 +49,9 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   // The privacy module starts before the application and ends after its event loop.
   privacy::PrivacyCtl privacyModule;
   Application application(argc, argv);
+  // A second start in the same session brings the running window to the front instead.
+  SingleInstance instance;
+  if (!instance.claim()) return 0;
   playback::formatNumbersForPlayers();
   setUpApplication(application);
 
@@ -75,6 +79,7 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
                                     [&banner, &mainForm] { return banner.clearCache(&mainForm); }});
   if (probes.firstPaint) QObject::connect(&mainForm, &TMainForm::firstPainted, &mainForm, probes.firstPaint);
   mainForm.CreateSecondaryWindows();
+  raiseOnActivation(instance, &mainForm);
   mainForm.show();
   return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "stationbrowser.h"
 
 #include <QPushButton>
+#include <map>
 #include <QWidget>
 
 #include "browser/browserpanel.h"
@@ -11,8 +12,15 @@
 #include "browser/tform2.h"
 #include "browser/tform3.h"
 #include "catalogue/feedfile.h"
+#include "catalogue/feedlock.h"
 
 namespace browser {
+namespace {
+
+using TvChange = catalogue::StationChange<catalogue::TvStation>;
+using RadioChange = catalogue::StationChange<catalogue::RadioStation>;
+
+}  // namespace
 
 StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Services services, QWidget* mainWindow,
                                QString catalogueFolder, const catalogue::FeedReadThrough& readThrough)
@@ -91,14 +99,12 @@ void StationBrowser::ListBox4Click() { radio_->StationClick(); }
 
 void StationBrowser::Button7Click() {
   if (tv_->RefuseChange()) return;
-  if (tvEditor_ != nullptr) tvEditor_->EditStation(-1);
-  SaveTvFeed();
+  tv_->Save(tvEditor_ != nullptr ? tvEditor_->EditStation(-1) : TvChange());
 }
 
 void StationBrowser::Button8Click() {
   if (tv_->RefuseChange()) return;
-  if (tvEditor_ != nullptr && tv_->selected() != -1) tvEditor_->EditStation(tv_->selected());
-  SaveTvFeed();
+  tv_->Save(tvEditor_ != nullptr && tv_->selected() != -1 ? tvEditor_->EditStation(tv_->selected()) : TvChange());
 }
 
 void StationBrowser::Button9Click() { tv_->DeleteClick(); }
@@ -106,14 +112,13 @@ void StationBrowser::Button10Click() { tv_->CopyClick(); }
 
 void StationBrowser::Button5Click() {
   if (radio_->RefuseChange()) return;
-  if (radioEditor_ != nullptr) radioEditor_->EditStation(-1);
-  SaveRadioFeed();
+  radio_->Save(radioEditor_ != nullptr ? radioEditor_->EditStation(-1) : RadioChange());
 }
 
 void StationBrowser::Button11Click() {
   if (radio_->RefuseChange()) return;
-  if (radioEditor_ != nullptr && radio_->selected() != -1) radioEditor_->EditStation(radio_->selected());
-  SaveRadioFeed();
+  radio_->Save(radioEditor_ != nullptr && radio_->selected() != -1 ? radioEditor_->EditStation(radio_->selected())
+                                                                     : RadioChange());
 }
 
 void StationBrowser::Button12Click() { radio_->DeleteClick(); }
@@ -124,6 +129,41 @@ void StationBrowser::SaveRadioFeed() { radio_->Save(); }
 void StationBrowser::RefreshLists() {
   tv_->FillRegionList();
   radio_->FillRegionList();
+}
+
+catalogue::SaveResult StationBrowser::ReplaceCatalogues(const TvRebuild& tv, const RadioRebuild& radio,
+                                                        const WriteBoth& writeBoth) {
+  catalogue::SaveResult result;
+  {
+    // The lock of each folder that holds one of them, in one order for every program.
+    std::map<QString, QString> catalogueInFolder;
+    for (const QString& path : {tv_->feed().path(), radio_->feed().path()})
+      catalogueInFolder.emplace(catalogue::lockedFolderOf(path), path);
+    std::vector<std::unique_ptr<catalogue::FeedLock>> locks;
+    for (const auto& [folder, path] : catalogueInFolder) {
+      locks.push_back(std::make_unique<catalogue::FeedLock>(path));
+      if (!locks.back()->ok()) return {false, locks.back()->error()};
+    }
+    const auto tvNow = tv_->feed().rebase(tvStations_);
+    const auto radioNow = radio_->feed().rebase(radioStations_);
+    if (tvNow.reread) tv_->adoptLoad(tvNow.load);
+    if (radioNow.reread) radio_->adoptLoad(radioNow.load);
+    if (!tvNow.refusal.isEmpty() || !radioNow.refusal.isEmpty()) {
+      result = {false, tvNow.refusal.isEmpty() ? radioNow.refusal : tvNow.refusal};
+    } else {
+      catalogue::TvStations newTv = tv(tvStations_);
+      catalogue::RadioStations newRadio = radio(radioStations_);
+      result = writeBoth(newTv, newRadio);
+      if (result.ok) {
+        tv_->feed().written();
+        radio_->feed().written();
+        tvStations_ = std::move(newTv);
+        radioStations_ = std::move(newRadio);
+      }
+    }
+  }
+  RefreshLists();
+  return result;
 }
 
 QString StationBrowser::changeRefusal() const {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "catalogue/feedfile.h"
@@ -74,6 +75,15 @@ class StationBrowser final : public QObject {
   void SaveRadioFeed();
   // Both panels' lists again from the arrays, in place, for a change whose files are written already.
   void RefreshLists();
+  // Both catalogues made anew by `tv` and `radio` from what their files hold (read again where
+  // another program changed them) and written by `writeBoth`, holding the folders' locks
+  // throughout; the lists show the result. When that fails, the files and the arrays stay as the
+  // files were.
+  using TvRebuild = std::function<catalogue::TvStations(const catalogue::TvStations&)>;
+  using RadioRebuild = std::function<catalogue::RadioStations(const catalogue::RadioStations&)>;
+  using WriteBoth =
+      std::function<catalogue::SaveResult(const catalogue::TvStations&, const catalogue::RadioStations&)>;
+  catalogue::SaveResult ReplaceCatalogues(const TvRebuild& tv, const RadioRebuild& radio, const WriteBoth& writeBoth);
   // Why the catalogues may not be replaced (one of them did not load in full); empty when they may.
   QString changeRefusal() const;
 
