@@ -32,6 +32,8 @@ class BrowserPanel {
 
   // The refresh the catalogue runs after loading and before every save.
   void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
+  // Told after each refresh of the lists, that is after every change of the station array.
+  void SetRefreshListener(std::function<void()> listener) { refreshListener_ = std::move(listener); }
   void Load();
   // False when the file was not written; the user has been told why.
   bool Save();
@@ -68,6 +70,7 @@ class BrowserPanel {
   NameClasses& names_;
   ListUpdater& updater_;
   std::function<void()> refreshHook_;
+  std::function<void()> refreshListener_;
   int selectedRegion_ = 0;
   int selected_ = -1;
 };
