@@ -4,6 +4,7 @@
 
 #include "browser/finder/finderresults.h"
 #include "browser/finder/stationindex.h"
+#include "catalogue/stationnames.h"
 
 using browser::FinderResults;
 using browser::StationIndex;
@@ -79,6 +80,21 @@ class StationFinderTest : public QObject {
     results.show(&index, index.find(u"blues"), true);
     QCOMPARE(results.entryAt(0), nullptr);
     QVERIFY(!results.flags(results.index(0)).testFlag(Qt::ItemIsSelectable));
+  }
+
+  // The panel's order of names is the station-name collation's, letter case aside.
+  void namesStandInTheCollationOrder() {
+    QStringList names{"zebra x", "Żaba x", "źrebię x", "Łoś x", "Lis x", "lis x", "Ala x", "Ąbc x", "alb x",
+                      "10 FM x", "2 FM x", "Radio-1 x", "Radio 1 x", "Zürich x", "Ćma x", "Cma x", "ÉCOLE x"};
+    std::vector<StationIndex::Station> stations;
+    for (const QString& name : names) stations.push_back({name, kPoland});
+    StationIndex index;
+    index.rebuild(stations);
+    const QCollator collator = catalogue::stationNameCollator();
+    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    QStringList expected;
+    for (const QString& name : names) expected << name + QStringLiteral(" — Polska");
+    QCOMPARE(shown(index, "x"), expected);
   }
 
   // An index kept across changes (names remembered, put in order one by one or merged, searches

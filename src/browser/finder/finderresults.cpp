@@ -15,6 +15,11 @@ void FinderResults::show(const StationIndex* index, std::vector<int> found, bool
   endResetModel();
 }
 
+QModelIndex FinderResults::index(int row, int column, const QModelIndex& parent) const {
+  const bool valid = column == 0 && !parent.isValid() && row >= 0 && row < rowCount();
+  return valid ? createIndex(row, column) : QModelIndex();
+}
+
 int FinderResults::rowCount(const QModelIndex& parent) const {
   if (parent.isValid()) return 0;
   if (!found_.empty()) return static_cast<int>(found_.size());

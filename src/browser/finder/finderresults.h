@@ -19,6 +19,8 @@ class FinderResults final : public QAbstractListModel {
   // `found` are positions in `index`, which must stay as it is while they are shown.
   void show(const StationIndex* index, std::vector<int> found, bool searched);
 
+  // Without the generic checks of its base: a view lays out every row through it.
+  QModelIndex index(int row, int column = 0, const QModelIndex& parent = {}) const override;
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;

@@ -22,6 +22,8 @@ namespace {
 constexpr int kCaptionRow = 24;
 // The button stands above "Dodaj stację", as far from it as the catalogue buttons from each other.
 constexpr int kButtonGap = 2;
+// Rows of the result list laid out at a time: far more than it shows, quickly enough for typing.
+constexpr int kLayoutBatch = 2000;
 
 bool isEnter(const QKeyEvent* key) { return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter; }
 bool plain(const QKeyEvent* key) { return (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier; }
@@ -43,7 +45,6 @@ StationFinder::StationFinder(QWidget* form, const PanelControls& controls, std::
       form_(form),
       c_(controls),
       reindex_(std::move(reindex)),
-      index_(std::make_unique<StationIndex>()),
       results_(new FinderResults(this)),
       button_(new QPushButton(QStringLiteral("Znajdź stację…"), controls.addButton->parentWidget())) {
   auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), form_);
@@ -71,6 +72,8 @@ void StationFinder::open() {
     if (!indexCurrent_) {
       QGuiApplication::setOverrideCursor(Qt::WaitCursor);
       const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+      // Made at the first use, not at start-up.
+      if (index_ == nullptr) index_ = std::make_unique<StationIndex>();
       reindex_(*index_);
       indexCurrent_ = true;
     }
@@ -90,6 +93,9 @@ void StationFinder::open() {
     list_->setObjectName(QStringLiteral("FinderResults"));
     list_->setAccessibleName(QStringLiteral("Znalezione stacje"));
     list_->setUniformItemSizes(true);
+    // Tens of thousands of stations found are laid out a part at a time, the first part at once.
+    list_->setLayoutMode(QListView::Batched);
+    list_->setBatchSize(kLayoutBatch);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setModel(results_);

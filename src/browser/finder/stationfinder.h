@@ -49,7 +49,7 @@ class StationFinder final : public QObject {
   QWidget* form_;
   PanelControls c_;
   std::function<void(StationIndex&)> reindex_;
-  std::unique_ptr<StationIndex> index_;
+  std::unique_ptr<StationIndex> index_;  // nullptr until the finder first opens
   bool indexCurrent_ = false;
   FinderResults* results_;
   QPushButton* button_;

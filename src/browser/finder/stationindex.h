@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QHash>
 #include <QString>
 #include <QStringView>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace browser {
 
+class NameCollation;
 class NameFolding;
 
 // A station as the finder lists it.
@@ -60,18 +60,20 @@ class StationIndex {
  private:
   struct Name {
     QString folded;
-    QCollatorSortKey key;
-    int rank = 0;  // position in the order of names; equal names share one
+    std::size_t keyAt;  // in keys_
+    int rank = 0;       // place in the order of names; equal names share one
   };
   int nameId(const QString& name, std::vector<int>& added);
   void orderNames(std::vector<int>& added);
-  bool sameKey(int first, int second) const;
+  int compareKeys(int first, int second) const;
+  void forgetNames();
   QStringView foldedName(int position) const;
 
   std::unique_ptr<NameFolding> folding_;
-  QCollator collator_;
-  QHash<qint32, int> regionRowById_;
+  std::unique_ptr<NameCollation> collation_;
+  std::vector<int> regionRowById_;  // by identifier, -1 for none
   QHash<QString, int> nameIds_;
+  std::string keys_;  // the names' collation keys, each ending in a zero
   std::vector<Name> names_;
   std::vector<int> namesInOrder_;     // name ids by collation
   std::vector<char> sameAsPrevious_;  // per place in namesInOrder_: equal to the name before it
