@@ -4,7 +4,7 @@
 SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
-  libmpv-dev libgl-dev libsqlite3-dev
+  libmpv-dev libgl-dev libsqlite3-dev libicu-dev
   libxcb1-dev fonts-wine xdg-utils ccache mold
 )
 # What the program runs with beyond its libraries: mpv's page resolver, for stations whose address

@@ -129,6 +129,7 @@ void BrowserPanel<Station>::FillRegionList() {
       if (present[row]) updater_.AddListEntry(list, catalogue::regionName(row), row);
   }
   RegionClick();
+  if (refreshListener_) refreshListener_();
 }
 
 template <class Station>

@@ -39,6 +39,8 @@ class BrowserPanel {
 
   // The refresh the catalogue runs after loading and before every save.
   void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
+  // Told after each refresh of the lists, that is after every change of the station array.
+  void SetRefreshListener(std::function<void()> listener) { refreshListener_ = std::move(listener); }
   // Reads the file and from then on watches it: a change on disk shows in the lists.
   void Load();
   // Makes `change` and writes the file; when another program changed the file meanwhile, makes the
@@ -83,6 +85,7 @@ class BrowserPanel {
   NameClasses& names_;
   ListUpdater& updater_;
   std::function<void()> refreshHook_;
+  std::function<void()> refreshListener_;
   int selectedRegion_ = 0;
   int selected_ = -1;
 };

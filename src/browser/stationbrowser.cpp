@@ -5,6 +5,8 @@
 #include <QWidget>
 
 #include "browser/browserpanel.h"
+#include "browser/finder/stationfinder.h"
+#include "browser/finder/stationindex.h"
 #include "browser/listbox.h"
 #include "browser/listupdater.h"
 #include "browser/nameorder.h"
@@ -39,6 +41,10 @@ StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Servi
   radio_ = std::make_unique<BrowserPanel<catalogue::RadioStation>>(BrowserPanel<catalogue::RadioStation>::Setup{
       fmForm_->controls(), radioStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kRadioFeedName,
       *names_, *updater_, readThrough});
+  tvFinder_ = new StationFinder(tvForm_, tvForm_->controls(), [this](StationIndex& index) { index.rebuild(tvStations_); });
+  fmFinder_ = new StationFinder(fmForm_, fmForm_->controls(), [this](StationIndex& index) { index.rebuild(radioStations_); });
+  tv_->SetRefreshListener([this] { tvFinder_->catalogueChanged(); });
+  radio_->SetRefreshListener([this] { fmFinder_->catalogueChanged(); });
   // Each control raises the handler of its own name; both region lists share ListBox1Click.
   const PanelControls& tv = tvForm_->controls();
   connect(tv.regionList, &QListWidget::itemSelectionChanged, this, [this, list = tv.regionList] { ListBox1Click(list); });

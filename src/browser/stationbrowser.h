@@ -20,6 +20,7 @@ class NameClasses;
 struct PanelControls;
 class ListUpdater;
 class PanelForm;
+class StationFinder;
 class TForm2;
 class TForm3;
 
@@ -57,6 +58,9 @@ class StationBrowser final : public QObject {
   // The editor dialogs; nullptr before CreateEditors.
   TForm2* tvEditor() const { return tvEditor_; }
   TForm3* radioEditor() const { return radioEditor_; }
+  // The panels' station finders (Ctrl+F).
+  StationFinder* tvFinder() const { return tvFinder_; }
+  StationFinder* fmFinder() const { return fmFinder_; }
 
   // The panels' handlers, under the names the controls raise them by.
   void FillRegionList(QListWidget* regionList);
@@ -99,6 +103,8 @@ class StationBrowser final : public QObject {
   catalogue::RadioStations radioStations_;
   std::unique_ptr<BrowserPanel<catalogue::TvStation>> tv_;
   std::unique_ptr<BrowserPanel<catalogue::RadioStation>> radio_;
+  StationFinder* tvFinder_ = nullptr;
+  StationFinder* fmFinder_ = nullptr;
   TForm2* tvEditor_ = nullptr;
   TForm3* radioEditor_ = nullptr;
 };
