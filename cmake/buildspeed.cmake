@@ -3,8 +3,17 @@
 #   library for the targets without widgets, one that adds Qt Gui and Widgets, and one that adds Qt
 #   Test for the tests;
 # - unity builds: the sources of a target are compiled a few at a time in one unit;
-# - a fast linker where one is installed.
+# - a fast linker where one is installed;
+# - the compiler cache where one is installed: the same sources compile once in any clone of the
+#   project (paths below the source folder count as relative), precompiled headers included.
+#   CCACHE_DISABLE=1 in the environment turns it off for a build.
 option(SIECIOWNIK_FAST_BUILD "Precompiled headers and unity builds" ON)
+
+find_program(SIECIOWNIK_CCACHE ccache)
+if(SIECIOWNIK_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_CXX_COMPILER_LAUNCHER env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=true
+      CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime ${SIECIOWNIK_CCACHE})
+endif()
 
 if(NOT SIECIOWNIK_FAST_BUILD)
   return()
@@ -47,6 +56,7 @@ add_library(pch_tests OBJECT ${CMAKE_CURRENT_LIST_DIR}/pch.cpp)
 # Qt Test's header brings its network helpers where Qt Network is linked; every test links it.
 target_link_libraries(pch_tests PRIVATE Qt6::Widgets Qt6::Network Qt6::Test)
 target_precompile_headers(pch_tests PRIVATE ${SIECIOWNIK_PCH_TESTS})
+set_target_properties(pch_core pch_widgets pch_tests PROPERTIES AUTOMOC OFF AUTOUIC OFF)
 
 # Whether a target links a Qt module (Widgets, Test), directly or through the libraries it links.
 function(sieciownik_links_qt target module result)
@@ -92,6 +102,14 @@ function(sieciownik_reuse_precompiled_headers folder)
     endif()
     sieciownik_links_qt(${target} Test test)
     sieciownik_links_qt(${target} Widgets widgets)
+    get_target_property(automoc ${target} AUTOMOC)
+    if(automoc)
+      # The unit that CMake adds for generated code no source includes: empty here, as every source
+      # includes its own, so not worth loading a precompiled header for.
+      get_target_property(binaryDir ${target} BINARY_DIR)
+      set_source_files_properties(${binaryDir}/${target}_autogen/mocs_compilation.cpp TARGET_DIRECTORY ${target}
+                                  PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+    endif()
     if(test)
       target_precompile_headers(${target} REUSE_FROM pch_tests)
     elseif(widgets)
