@@ -10,7 +10,7 @@
 # - the compiler cache where one is installed: the same sources compile once in any clone of the
 #   project (paths below the source folder count as relative), precompiled headers included.
 #   CCACHE_DISABLE=1 in the environment turns it off for a build.
-option(SIECIOWNIK_FAST_BUILD "Precompiled headers and unity builds" ON)
+option(SIECIOWNIK_FAST_BUILD "All of the above but the compiler cache" ON)
 
 find_program(SIECIOWNIK_CCACHE ccache)
 if(SIECIOWNIK_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
@@ -77,8 +77,9 @@ set_target_properties(pch_core pch_widgets pch_tests PROPERTIES AUTOMOC OFF AUTO
 set(SIECIOWNIK_TEST_OPTIONS -O0)
 target_compile_options(pch_tests PRIVATE ${SIECIOWNIK_TEST_OPTIONS})
 
-# Every C++ target below `folder` reuses one of the three, by whether it sees Qt Test or widgets.
-function(sieciownik_reuse_precompiled_headers folder)
+# Every C++ target below `folder`: its moc through the wrapper, and one of the three precompiled
+# headers, by whether it sees Qt Test or widgets.
+function(sieciownik_quick_build folder)
   sieciownik_targets_below(${folder} targets)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
