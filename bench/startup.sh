@@ -2,15 +2,15 @@
 # Start-up of the whole program, several rounds: start to the main window's first paint, resident
 # memory then, and after the banner has loaded from a page served on 127.0.0.1.
 #   bench/startup.sh [BUILD_DIR] [ROUNDS]
-# Needs a build with -DSIECIOWNIK_BENCH=ON (BUILD_DIR/bench/bench_startup and the banner module
+# Needs the bench preset's build (BUILD_DIR/bench/bench_startup and the banner module
 # BUILD_DIR/bin/sieciownik-banner.so); runs under xvfb-run in
 # a private home, so no settings or catalogues of the user are touched.
 set -eu
-build=$(cd "${1:-build}" && pwd)
+build=$(cd "${1:-build-bench}" && pwd)
 rounds=${2:-5}
 program="$build/bench/bench_startup"
 if [ ! -x "$program" ]; then
-  echo "$program is missing: configure with -DSIECIOWNIK_BENCH=ON and build bench_startup" >&2
+  echo "$program is missing: build it: cmake --preset bench && cmake --build --preset bench --target bench_startup" >&2
   exit 1
 fi
 work=$(mktemp -d)

@@ -1,5 +1,5 @@
-# Debian 12 packages that building, running and testing Sieciownik need. Sourced by scripts/run and
-# scripts/test; installs only what is missing, so a second run is quick.
+# Debian 12 packages that building, running and testing Sieciownik need. Sourced by the scripts;
+# installs only what is missing, so a second run is quick.
 
 SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
@@ -32,12 +32,4 @@ ensure_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
-
-# Compiler cache for the configure commands of the scripts: the same sources compile once, in any
-# clone of the project (paths below it are taken as relative), precompiled headers included.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=true
-export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
-compiler_launcher() {
-  if command -v ccache >/dev/null 2>&1; then echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi
 }

@@ -33,7 +33,7 @@ void BannerLoader::navigate(QWidget* bannerStrip, const QUrl& page) {
 QString bannerModuleFile(const QString& executableFolder) {
   const QString beside = QDir(executableFolder).filePath(kModuleName);
   if (QFileInfo::exists(beside)) return beside;
-  return QDir::cleanPath(executableFolder + QStringLiteral("/../lib/sieciownik/") + kModuleName);
+  return QDir::cleanPath(executableFolder + QStringLiteral("/" SIECIOWNIK_MODULES_FROM_PROGRAM "/") + kModuleName);
 }
 
 }  // namespace app
