@@ -29,11 +29,18 @@ void setMode(int pathFd, mode_t mode) {
 
 Descriptor duplicate(int fd) { return Descriptor(::fcntl(fd, F_DUPFD_CLOEXEC, 0)); }
 
+// A path from the start up to this length is looked up in one go; deeper down, the watches on
+// the folders of the way tell whether one of them moved.
+constexpr std::size_t kLongestLookedUpPath = 3072;
+
 // One walk through a start folder, an entry at a time. Each folder entry of the start is first
 // surveyed (read, not changed) and, when nothing in it is in use, emptied and removed. The walk
 // holds one open folder at a time (plus the start and the folders whose rights it widened), so
-// that no depth of nesting runs out of descriptors; while it empties, it watches the folders on
-// its way for being moved, so that checking where it is costs nothing while nothing moves.
+// that no depth of nesting runs out of descriptors. Before each removal it makes sure it is still
+// where it thinks: the entry is looked at by its whole path from the start, which no longer leads
+// to it once a folder on the way moved; this look is the one the removal needs anyway, so being
+// sure costs nothing. Deeper than such a path can reach, the watches on the folders of the way
+// tell.
 class FolderWalk {
  public:
   FolderWalk(WhatStays& stays, const Seen& start, int startFd, std::string startPath);
@@ -51,9 +58,14 @@ class FolderWalk {
     FileId id;             // the folder that was entered
     bool entered = false;  // emptied, so removed if empty now
   };
+  struct File {
+    std::string name;
+    ino_t inode = 0;
+  };
   struct Level {
     FileId id;
-    std::vector<std::string> files;
+    std::size_t pathLength = 0;  // of the path to the folder above, in path_ (as `relative_`)
+    std::vector<File> files;
     std::vector<Entry> folders;
     std::size_t nextFolder = 0;
     std::size_t nextFile = 0;
@@ -71,10 +83,12 @@ class FolderWalk {
   void leaveLevel();
   void backToStart();
   bool goUp();
-  bool stillInPlace();
+  bool stillInPlace(std::size_t anchor);
+  enum class Place { AsListed, Changed, Moved };
+  Place lookInPlace(const std::string& name, const FileId& listed, Seen& seen);
   void relocate(bool deepestMoved);
-  void removeFile(const std::string& name) const;
-  void removeFolder(const Entry& entry) const;
+  bool removeFile(const File& file);
+  bool removeFolder(const Entry& entry);
   void keepLookingAtPrograms();
   void lookUpNamedEntries();
 
@@ -84,6 +98,7 @@ class FolderWalk {
   Descriptor startFd_;
   Descriptor fd_;  // the folder the walk is in: the last level of path_
   std::vector<Level> path_;
+  std::string relative_;  // the path from the start to fd_'s folder, ending with "/" below the start
   Descriptor watcher_;
   std::size_t unwatched_ = 0;  // levels below the start that could not be watched
   bool disturbed_ = false;     // a watched level was moved or removed since the last look
@@ -134,7 +149,7 @@ bool FolderWalk::readFolder(int fd, Level& level, Pass pass) const {
       continue;
     }
     if (isFolder) level.folders.push_back({name, {}, false});
-    else level.files.emplace_back(name);
+    else level.files.push_back({name, id.inode});
   }
   ::closedir(listing);
   return !used;
@@ -162,14 +177,17 @@ FolderWalk::Entered FolderWalk::enter(Entry& entry, Pass pass) {
     setMode(path.get(), *level.widenedFrom | S_IRWXU);
   }
   Descriptor fd(::openat(path.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.valid() && pass == Pass::Empty) {
+  // Where paths from the start reach, each removal finds a move; deeper down the folder is watched
+  // from here on, and one moved before that is no longer where the walk found it.
+  const bool deep = pass == Pass::Empty && relative_.size() + entry.name.size() + 1 >= kLongestLookedUpPath;
+  bool inPlace = fd.valid();
+  if (inPlace && deep) {
     const std::string byDescriptor = "/proc/self/fd/" + std::to_string(fd.get());
     level.watch = ::inotify_add_watch(watcher_.get(), byDescriptor.c_str(), IN_MOVE_SELF | IN_DELETE_SELF | IN_ONLYDIR);
+    FileId above;
+    Descriptor up(::openat(fd.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    inPlace = up.valid() && idOfFolder(up.get(), above) && above == path_.back().id;
   }
-  // Watched from here on; moved before that, it is no longer where the walk found it.
-  FileId above;
-  Descriptor up(fd.valid() ? ::openat(fd.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC) : -1);
-  const bool inPlace = up.valid() && idOfFolder(up.get(), above) && above == path_.back().id;
   const bool free = inPlace && readFolder(fd.get(), level, pass);
   if (!free) {
     if (level.watch >= 0) ::inotify_rm_watch(watcher_.get(), level.watch);
@@ -181,8 +199,10 @@ FolderWalk::Entered FolderWalk::enter(Entry& entry, Pass pass) {
   }
   entry.id = seen.id;
   entry.entered = pass == Pass::Empty;
+  level.pathLength = relative_.size();
+  relative_ += entry.name + '/';
   if (level.widenedFrom) level.handle = std::move(path);
-  if (pass == Pass::Empty && level.watch < 0) {
+  if (deep && level.watch < 0) {
     level.unwatched = true;
     ++unwatched_;
   }
@@ -202,6 +222,7 @@ void FolderWalk::leaveLevel() {
     Seen seen;
     if (look(level.handle.get(), "", AT_EMPTY_PATH, seen)) restored_[seen.id] = seen.changed;
   }
+  relative_.resize(level.pathLength);
   path_.pop_back();
 }
 
@@ -209,6 +230,7 @@ void FolderWalk::backToStart() {
   while (path_.size() > 1) leaveLevel();
   fd_ = duplicate(startFd_.get());
 }
+
 
 // Back to the folder above, which must be the one the walk came from.
 bool FolderWalk::goUp() {
@@ -220,11 +242,11 @@ bool FolderWalk::goUp() {
   return true;
 }
 
-// Whether every folder from the one the walk is in up to the start is still the one it entered,
-// below the one it came from. Only after a watched folder moved, or where one could not be
-// watched, is the chain looked at, from the folder up.
-bool FolderWalk::stillInPlace() {
-  if (path_.size() == 1) return true;
+// For the deep levels, which paths from the start do not reach: whether every folder from the
+// one the walk is in up to `anchor` is still the one it entered, below the one it came from.
+// Only after a watched folder moved, or where one could not be watched, is the chain looked at,
+// from the folder up.
+bool FolderWalk::stillInPlace(std::size_t anchor) {
   alignas(inotify_event) char events[4096];
   for (;;) {
     const ssize_t got = ::read(watcher_.get(), events, sizeof events);
@@ -238,7 +260,7 @@ bool FolderWalk::stillInPlace() {
   if (!watcher_.valid()) disturbed_ = true;
   if (!disturbed_ && unwatched_ == 0) return true;
   Descriptor at = duplicate(fd_.get());
-  for (std::size_t level = path_.size() - 1; level > 0; --level) {
+  for (std::size_t level = path_.size() - 1; level > anchor; --level) {
     Descriptor up(::openat(at.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
     FileId id;
     if (!up.valid() || !idOfFolder(up.get(), id) || !(id == path_[level - 1].id)) return false;
@@ -278,17 +300,49 @@ void FolderWalk::relocate(bool deepestMoved) {
   fd_ = std::move(fd);
 }
 
-void FolderWalk::removeFile(const std::string& name) const {
-  Seen seen;
-  if (look(fd_.get(), name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && check_.mayRemove(fd_.get(), name.c_str(), seen))
-    ::unlinkat(fd_.get(), name.c_str(), 0);
+// Looks at an entry of the folder the walk is in, by its path from the start where that path is
+// short enough: Moved when the folder is no longer where the walk entered it, Changed when the
+// entry is not the one listed (gone, or replaced).
+FolderWalk::Place FolderWalk::lookInPlace(const std::string& name, const FileId& listed, Seen& seen) {
+  if (path_.size() == 1)
+    return look(fd_.get(), name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && seen.id == listed ? Place::AsListed : Place::Changed;
+  if (relative_.size() + name.size() >= kLongestLookedUpPath) {
+    // The deepest level a path reaches, looked up; below it, the watches tell.
+    const auto pathEnd = [this](std::size_t level) {
+      return level + 1 < path_.size() ? path_[level + 1].pathLength : relative_.size();
+    };
+    std::size_t anchor = path_.size() - 1;
+    while (anchor > 1 && pathEnd(anchor) >= kLongestLookedUpPath) --anchor;
+    Seen folder;
+    if (pathEnd(anchor) >= kLongestLookedUpPath ||
+        !look(startFd_.get(), relative_.substr(0, pathEnd(anchor)).c_str(), AT_SYMLINK_NOFOLLOW, folder) ||
+        !(folder.id == path_[anchor].id) || !stillInPlace(anchor))
+      return Place::Moved;
+    return look(fd_.get(), name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && seen.id == listed ? Place::AsListed : Place::Changed;
+  }
+  if (look(startFd_.get(), (relative_ + name).c_str(), AT_SYMLINK_NOFOLLOW, seen) && seen.id == listed)
+    return Place::AsListed;
+  Seen folder;
+  const bool here = look(startFd_.get(), relative_.c_str(), AT_SYMLINK_NOFOLLOW, folder) && folder.id == path_.back().id;
+  return here ? Place::Changed : Place::Moved;
 }
 
-void FolderWalk::removeFolder(const Entry& entry) const {
+// False when the folder the walk is in was moved away.
+bool FolderWalk::removeFile(const File& file) {
   Seen seen;
-  if (entry.entered && look(fd_.get(), entry.name.c_str(), AT_SYMLINK_NOFOLLOW, seen) && seen.id == entry.id &&
-      seen.owner == check_.user() && !check_.usedByAProgram(seen.id))
+  const Place place = lookInPlace(file.name, {path_.back().id.device, file.inode}, seen);
+  if (place == Place::AsListed && check_.mayRemove(fd_.get(), file.name.c_str(), seen))
+    ::unlinkat(fd_.get(), file.name.c_str(), 0);
+  return place != Place::Moved;
+}
+
+bool FolderWalk::removeFolder(const Entry& entry) {
+  if (!entry.entered) return true;
+  Seen seen;
+  const Place place = lookInPlace(entry.name, entry.id, seen);
+  if (place == Place::AsListed && seen.owner == check_.user() && !check_.usedByAProgram(seen.id))
     ::unlinkat(fd_.get(), entry.name.c_str(), AT_REMOVEDIR);
+  return place != Place::Moved;
 }
 
 // Checking the clock costs little, but not nothing: once every so many steps.
@@ -323,7 +377,7 @@ bool FolderWalk::survey(std::size_t top) {
   return false;
 }
 
-// Depth first; before each removal the walk makes sure it is still where it thinks.
+// Depth first; a folder found moved is left as it is, where it went.
 void FolderWalk::empty(std::size_t top) {
   if (enter(path_[0].folders[top], Pass::Empty) != Entered::Yes) return;
   while (path_.size() > 1) {
@@ -331,17 +385,12 @@ void FolderWalk::empty(std::size_t top) {
     Level& current = path_.back();
     if (current.nextFolder < current.folders.size()) {
       enter(current.folders[current.nextFolder++], Pass::Empty);
-      continue;
-    }
-    const bool removing = current.nextFile < current.files.size() || current.nextRemoval < current.folders.size();
-    if (removing && !stillInPlace()) {
-      relocate(true);
-      continue;
-    }
-    if (current.nextFile < current.files.size()) {
-      removeFile(current.files[current.nextFile++]);
+    } else if (current.nextFile < current.files.size()) {
+      if (removeFile(current.files[current.nextFile])) ++current.nextFile;
+      else relocate(true);
     } else if (current.nextRemoval < current.folders.size()) {
-      removeFolder(current.folders[current.nextRemoval++]);
+      if (removeFolder(current.folders[current.nextRemoval])) ++current.nextRemoval;
+      else relocate(true);
     } else if (path_.size() == 2) {
       backToStart();
     } else if (!goUp()) {
@@ -368,9 +417,9 @@ void FolderWalk::run() {
   }
   lookUpNamedEntries();
   if (everythingExcluded_) return;
-  for (const std::string& file : path_[0].files) {
+  for (const File& file : path_[0].files) {
     keepLookingAtPrograms();
-    if (!named_.contains(file)) removeFile(file);
+    if (!named_.contains(file.name)) removeFile(file);
   }
   for (const Entry& sub : path_[0].folders) removeFolder(sub);
 }

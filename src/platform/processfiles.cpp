@@ -98,10 +98,12 @@ void addMaps(int processFd, const MountTable& mounts, std::unordered_set<std::st
   }
 }
 
-// Whether two threads share a kernel resource (their file table, their working and root folder).
-// Where the kernel does not tell, they are taken to differ, so that both are read.
-bool share(pid_t process, pid_t thread, int resource) {
-  return ::syscall(SYS_kcmp, process, thread, resource, 0, 0) == 0;
+// Whether a thread has a kernel resource of its own (a file table, a working and root folder)
+// rather than its process's. Where the kernel cannot compare them, it is taken to have one; where
+// this user may not compare them, it may not read them either.
+bool hasOwn(pid_t process, pid_t thread, int resource) {
+  if (::syscall(SYS_kcmp, process, thread, resource, 0, 0) == 0) return false;
+  return errno != EPERM && errno != EACCES;
 }
 
 pid_t numberOf(const char* name) {
@@ -123,13 +125,13 @@ void addOwnThreadFiles(int processFd, pid_t process, bool ownProcess, FileIdSet&
   while (const dirent* task = ::readdir(tasks)) {
     const pid_t thread = numberOf(task->d_name);
     if (thread <= 0 || thread == process) continue;
-    const bool sharesFiles = share(process, thread, KCMP_FILES);
-    const bool sharesFolders = share(process, thread, KCMP_FS);
-    if (sharesFiles && sharesFolders) continue;
+    const bool ownFiles = hasOwn(process, thread, KCMP_FILES);
+    const bool ownFolders = hasOwn(process, thread, KCMP_FS);
+    if (!ownFiles && !ownFolders) continue;
     Descriptor threadFd(::openat(::dirfd(tasks), task->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!threadFd.valid()) continue;
-    if (!sharesFiles) addLinksIn(threadFd.get(), "fd", ownProcess, into);
-    if (!sharesFolders) addLinks(threadFd.get(), {"cwd", "root"}, into);
+    if (ownFiles) addLinksIn(threadFd.get(), "fd", ownProcess, into);
+    if (ownFolders) addLinks(threadFd.get(), {"cwd", "root"}, into);
   }
   ::closedir(tasks);
 }

@@ -16,9 +16,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // However quick a look, the next one before an entry waits at least this long, and at least as
-// long as twenty looks take: the looks then cost at most a twentieth of the step.
-constexpr auto kShortestPause = std::chrono::milliseconds(100);
-constexpr int kWorkPerLook = 20;
+// long as forty looks take: the looks then cost at most a fortieth of the step.
+constexpr auto kShortestPause = std::chrono::milliseconds(250);
+constexpr int kWorkPerLook = 40;
 constexpr auto kLongestPause = std::chrono::seconds(1);
 
 // A file is stamped with the time it changed, taken from the fine clock or from the coarse one

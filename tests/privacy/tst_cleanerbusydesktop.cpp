@@ -127,27 +127,37 @@ class BusyDesktopTest : public QObject {
     QCOMPARE(contents(tmp), keptParts(before, kept).keys());
   }
 
-  // The user restores a large folder from the trash while the trash is being emptied.
+  // The user restores a large folder from the trash while the trash is being emptied: a folder of
+  // files, and one so deep that no path from the trash reaches its files in one piece.
+  void aFolderMovedAfterItsFirstFileWentKeepsTheRest_data() {
+    QTest::addColumn<int>("depth");
+    QTest::newRow("a folder of files") << 0;
+    QTest::newRow("deep inside a folder") << 800;
+  }
   void aFolderMovedAfterItsFirstFileWentKeepsTheRest() {
+    QFETCH(int, depth);
     testsupport::Sandbox sandbox;
     const QString trash = sandbox.home() + "/.local/share/Trash";
-    const QString big = trash + "/files/projekt";
-    for (int i = 0; i < 5000; ++i) QVERIFY(writeFile(big + QString("/plik%1.txt").arg(i)));
+    const QString item = trash + "/files/projekt";
+    QString files = item;
+    for (int level = 0; level < depth; ++level) files += "/lvl";
+    for (int i = 0; i < 3000; ++i) QVERIFY(writeFile(files + QString("/plik%1.txt").arg(i)));
     QVERIFY(writeFile(trash + "/info/projekt.trashinfo", "[Trash Info]\nPath=/home/u/projekt\n"));
     const QString restored = sandbox.home() + "/Dokumenty/projekt";
+    const QString filesThere = restored + files.mid(item.size());
     QVERIFY(QDir().mkpath(sandbox.home() + "/Dokumenty"));
     int leftAtTheMove = -1;
     {
-      OnFirstEvent user(big, IN_DELETE, [&] {
-        ::rename(QFile::encodeName(big).constData(), QFile::encodeName(restored).constData());
-        leftAtTheMove = entriesIn(restored);
+      OnFirstEvent user(files, IN_DELETE, [&] {
+        ::rename(QFile::encodeName(item).constData(), QFile::encodeName(restored).constData());
+        leftAtTheMove = entriesIn(filesThere);
       });
       platform::emptyTrash();
     }
     QVERIFY(leftAtTheMove > 0);
     // The one removal that may have been under way as the folder moved.
-    QVERIFY2(entriesIn(restored) >= leftAtTheMove - 1,
-             qPrintable(QString("%1 files at the move, %2 now").arg(leftAtTheMove).arg(entriesIn(restored))));
+    QVERIFY2(entriesIn(filesThere) >= leftAtTheMove - 1,
+             qPrintable(QString("%1 files at the move, %2 now").arg(leftAtTheMove).arg(entriesIn(filesThere))));
   }
 
   // Rules of the system's own cleaner, in /etc hiding a file of the same name in /usr/lib.
