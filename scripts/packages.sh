@@ -17,6 +17,8 @@ SIECIOWNIK_RUN_PACKAGES=(
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
   sox libsox-fmt-base
+  # a FUSE file system whose server the cleaner tests stop
+  bindfs
   libbenchmark-dev clang
   firefox-esr chromium
 )
