@@ -51,11 +51,11 @@ void BannerStrip::ask(QWidget* strip, const QUrl& page) {
     if (to.host() == page.host()) Q_EMIT reply->redirectAllowed();
     else reply->abort();
   });
-  // The answer is known from its head; the page itself is the engine's to fetch.
+  // A page is known from its head, and the page itself is the engine's to fetch. (Any other
+  // answer is let finish: Qt 6.4 reports an error answer aborted early twice.)
   connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply, target, page] {
     const int status = statusOf(*reply);
-    if (status >= 300 && status < 400) return;  // on its way to the redirect's target
-    answered(reply, target, page, status >= 200 && status < 300 && isHtml(*reply));
+    if (status >= 200 && status < 300 && isHtml(*reply)) answered(reply, target, page, true);
   });
   connect(reply, &QNetworkReply::finished, this, [this, reply, target, page] { answered(reply, target, page, false); });
   QTimer::singleShot(answerTimeoutMs_, reply, &QNetworkReply::abort);
@@ -64,7 +64,7 @@ void BannerStrip::ask(QWidget* strip, const QUrl& page) {
 void BannerStrip::answered(QNetworkReply* reply, QWidget* strip, const QUrl& page, bool isPage) {
   if (reply != asking_) return;  // answered already, or replaced by a later load
   asking_ = nullptr;
-  reply->abort();
+  if (reply->isRunning()) reply->abort();  // the page itself is not wanted
   reply->deleteLater();
   if (strip == nullptr) return;
   if (!isPage) {
