@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Memory of the whole program beside Goodvibes (a radio player), started the same way in the same
 # run: the proportional set size (PSS) of the program and of every process it started, 10 s after
-# the start, on one virtual display and one session bus, each in a private home. Sieciownik runs
-# twice: with a banner page that never answers (a server that takes the connection and says
-# nothing, as a site that is down), and with one served on 127.0.0.1, shown in the strip.
+# the start, each on a virtual display and a session bus of its own, in a private home. (A display
+# of its own each: GTK keeps what it learnt of OpenGL on the display, so a GTK program started
+# second on one takes some 30 MiB less than the first.) Sieciownik runs twice: with a banner page
+# that never answers (a server that takes the connection and says nothing, as a site that is down),
+# and with one served on 127.0.0.1, shown in the strip.
 #   bench/memory.sh [BUILD_DIR] [ROUNDS]
 # BUILD_DIR holds bin/sieciownik and bin/sieciownik-banner.so (a Release build, as users get).
 set -euo pipefail
@@ -21,8 +23,7 @@ ensure_packages "${SIECIOWNIK_BENCH_PACKAGES[@]}"
 work=$(mktemp -d)
 servers=()
 trap 'kill "${servers[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
-mkdir -p "$work/site/siecio/bannery" "$work/runtime"
-chmod 700 "$work/runtime"
+mkdir -p "$work/site/siecio/bannery"
 cat >"$work/site/siecio/bannery/index.html" <<'HTML'
 <html><body style="margin:0;background:#fff"><a href="/"><b>Sieciownik</b> - banner</a></body></html>
 HTML
@@ -40,14 +41,15 @@ while True: taken.append(s.accept()[0])
 servers+=($!)
 sleep 1
 
-# One run: NAME COMMAND..., under the display and bus of the whole measurement.
+# One run: NAME COMMAND..., on a display and a session bus of its own.
 cat >"$work/measure" <<'SCRIPT'
 #!/bin/sh
 name=$1; shift
 home="$WORK/home-$name-$$"
-mkdir -p "$home"
+mkdir -p "$home/runtime"
+chmod 700 "$home/runtime"
 env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
-  XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$WORK/runtime" TMPDIR="$home" "$@" >/dev/null 2>>"$WORK/stderr" &
+  XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home" "$@" >/dev/null 2>>"$WORK/stderr" &
 pid=$!
 sleep 10
 python3 - "$pid" "$name" <<'PY'
@@ -77,13 +79,13 @@ wait "$pid" 2>/dev/null || true
 SCRIPT
 chmod +x "$work/measure"
 export WORK="$work" QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- sh -c '
-  for i in $(seq 1 '"$rounds"'); do
-    echo "round $i"
-    "$WORK/measure" goodvibes /usr/bin/goodvibes
-    "$WORK/measure" sieciownik-no-answer env SIECIOWNIK_BANNER_URL=http://127.0.0.1:'"$silent_port"'/siecio/bannery/ '"$program"'
-    "$WORK/measure" sieciownik-banner-shown env SIECIOWNIK_BANNER_URL=http://127.0.0.1:'"$page_port"'/siecio/bannery/ '"$program"'
-  done' 2>>"$work/stderr" | grep --line-buffered -E "^(round|goodvibes|sieciownik)" | tee "$work/out"
+measure() { xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- "$work/measure" "$@" 2>>"$work/stderr"; }
+for i in $(seq 1 "$rounds"); do
+  echo "round $i"
+  measure goodvibes /usr/bin/goodvibes
+  measure sieciownik-no-answer env SIECIOWNIK_BANNER_URL="http://127.0.0.1:$silent_port/siecio/bannery/" "$program"
+  measure sieciownik-banner-shown env SIECIOWNIK_BANNER_URL="http://127.0.0.1:$page_port/siecio/bannery/" "$program"
+done | grep --line-buffered -E "^(round|goodvibes|sieciownik)" | tee "$work/out"
 grep -q "^sieciownik-banner-shown:" "$work/out" || { echo "no round finished:"; cat "$work/stderr"; exit 1; }
 echo "medians over $rounds rounds:"
 median() { grep "^$1:" "$work/out" | awk '{print $2}' | sort -n | awk '{v[NR]=$1} END{print v[int((NR+1)/2)]}'; }

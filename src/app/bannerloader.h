@@ -21,8 +21,9 @@ inline constexpr const char* kClearBannerHistorySymbol = "sieciownikClearBannerH
 inline constexpr const char* kClearBannerCacheSymbol = "sieciownikClearBannerCache";
 
 // The web engine behind the banner strip, loaded on the first navigation. Linked into the program
-// it would start with it (its libraries and an OpenGL context: a third of a second and some 130 MB
-// before the window shows). A missing module leaves the strip empty, as an unreachable banner does.
+// it would start with it (a third of a second and some 100 MB before the window shows, and for a
+// banner that may never answer). A missing module leaves the strip empty, as an unreachable banner
+// does.
 class BannerLoader {
  public:
   // moduleFile: the banner module, beside the executable or where the program installed it.

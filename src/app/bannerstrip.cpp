@@ -10,14 +10,14 @@
 namespace app {
 namespace {
 
-bool isHtml(const QNetworkReply& reply) {
-  const QString type = reply.header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0);
-  return type.trimmed().compare(QLatin1String("text/html"), Qt::CaseInsensitive) == 0 ||
-         type.trimmed().compare(QLatin1String("application/xhtml+xml"), Qt::CaseInsensitive) == 0;
-}
-
-int statusOf(const QNetworkReply& reply) {
-  return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+// A success status and an HTML type: a page the strip can show.
+bool answersWithAPage(const QNetworkReply& reply) {
+  const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  const QString type =
+      reply.header(QNetworkRequest::ContentTypeHeader).toString().section(QLatin1Char(';'), 0, 0).trimmed();
+  return status >= 200 && status < 300 &&
+         (type.compare(QLatin1String("text/html"), Qt::CaseInsensitive) == 0 ||
+          type.compare(QLatin1String("application/xhtml+xml"), Qt::CaseInsensitive) == 0);
 }
 
 }  // namespace
@@ -54,10 +54,11 @@ void BannerStrip::ask(QWidget* strip, const QUrl& page) {
   // A page is known from its head, and the page itself is the engine's to fetch. (Any other
   // answer is let finish: Qt 6.4 reports an error answer aborted early twice.)
   connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply, target, page] {
-    const int status = statusOf(*reply);
-    if (status >= 200 && status < 300 && isHtml(*reply)) answered(reply, target, page, true);
+    if (answersWithAPage(*reply)) answered(reply, target, page, true);
   });
-  connect(reply, &QNetworkReply::finished, this, [this, reply, target, page] { answered(reply, target, page, false); });
+  connect(reply, &QNetworkReply::finished, this, [this, reply, target, page] {
+    answered(reply, target, page, reply->error() == QNetworkReply::NoError && answersWithAPage(*reply));
+  });
   QTimer::singleShot(answerTimeoutMs_, reply, &QNetworkReply::abort);
 }
 
