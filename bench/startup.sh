@@ -27,12 +27,13 @@ port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); p
 python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
 server=$!
 sleep 1
+export SIECIOWNIK_BANNER_URL="http://127.0.0.1:$port/siecio/bannery/"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config" \
   XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work" QT_QPA_PLATFORM=xcb
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
   for i in $(seq 1 '"$rounds"'); do
     echo "round $i"
-    '"$work/bin/bench_startup"' "$(date +%s%N)" "http://127.0.0.1:'"$port"'/siecio/bannery/" 2>>'"$work/stderr"' 
+    '"$work/bin/bench_startup"' "$(date +%s%N)" 2>>'"$work/stderr"' 
   done' | tee "$work/out"
 grep -q "^start to banner loaded:" "$work/out" || { echo "no round finished; the program said:"; cat "$work/stderr"; exit 1; }
 echo "medians over $rounds rounds:"

@@ -22,6 +22,10 @@ SIECIOWNIK_TEST_PACKAGES=(
   libbenchmark-dev clang
   firefox-esr chromium
 )
+# What the benchmarks compare the program with, and run it under (bench/memory.sh).
+SIECIOWNIK_BENCH_PACKAGES=(
+  goodvibes xvfb xauth dbus
+)
 
 ensure_packages() {
   local missing=() pkg

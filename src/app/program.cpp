@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/bannerloader.h"
+#include "app/bannerstrip.h"
 #include "app/singleinstance.h"
 #include "app/tmainform.h"
 #include "platform/connection.h"
@@ -17,18 +18,6 @@
 
 namespace app {
 namespace {
-
-// Tells a start-up measurement that the banner's page has loaded.
-class LoadProbe final : public QObject {
-  Q_OBJECT
- public:
-  LoadProbe(std::function<void()> probe, QObject* parent) : QObject(parent), probe_(std::move(probe)) {}
- public Q_SLOTS:
-  void finished() { probe_(); }
-
- private:
-  std::function<void()> probe_;
-};
 
 bool haveDisplay() {
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -59,19 +48,12 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   platform::QtMessageBoxes boxes;
   application.setErrorReport(&boxes);
   BannerLoader banner(bannerModuleFile(QCoreApplication::applicationDirPath()), shell);
-  const auto navigateBanner = [&](QWidget* strip, const QUrl& page) {
-    banner.navigate(strip, probes.bannerPage.isValid() ? probes.bannerPage : page);
-    // The strip's view belongs to the banner module: it is reached by its signal's name.
-    QObject* view = strip->findChild<QObject*>(QStringLiteral("BannerBrowser"));
-    if (view != nullptr && probes.bannerLoaded && !view->property("probed").toBool()) {
-      view->setProperty("probed", true);
-      QObject::connect(view, SIGNAL(loadFinished(bool)), new LoadProbe(probes.bannerLoaded, view), SLOT(finished()));
-    }
-  };
+  BannerStrip bannerStrip(banner);
+  if (probes.bannerLoaded) QObject::connect(&bannerStrip, &BannerStrip::shown, &bannerStrip, probes.bannerLoaded);
   TMainForm mainForm(MainFormEnvironment{
       {shell, boxes},
       &platform::lookupConnectedQuery,
-      navigateBanner,
+      [&bannerStrip](QWidget* strip, const QUrl& page) { bannerStrip.load(strip, page); },
       platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")}),
       privacyModule,
       platform::installedFile(platform::programFolder(), QStringLiteral("help.html"))});
@@ -85,5 +67,3 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
 }
 
 }  // namespace app
-
-#include "program.moc"
