@@ -6,16 +6,16 @@
 # `bench_catalogue --make-folder` wrote), every round starts the program twice, with the shipped
 # catalogues and with that folder's, and the first paints are set against each other (target: at
 # most 300 ms and at most 1.2 times the shipped catalogues' first paint).
-# Needs a build with -DSIECIOWNIK_BENCH=ON (BUILD_DIR/bench/bench_startup and the banner module
+# Needs the bench preset's build (BUILD_DIR/bench/bench_startup and the banner module
 # BUILD_DIR/bin/sieciownik-banner.so); runs under xvfb-run in
 # a private home, so no settings or catalogues of the user are touched.
 set -eu
-build=$(cd "${1:-build}" && pwd)
+build=$(cd "${1:-build-bench}" && pwd)
 rounds=${2:-5}
 catalogues=${3:-}
 program="$build/bench/bench_startup"
 if [ ! -x "$program" ]; then
-  echo "$program is missing: configure with -DSIECIOWNIK_BENCH=ON and build bench_startup" >&2
+  echo "$program is missing: build it: cmake --preset bench && cmake --build --preset bench --target bench_startup" >&2
   exit 1
 fi
 if [ -n "$catalogues" ] && { [ ! -f "$catalogues/TV.FEED" ] || [ ! -f "$catalogues/RADIO.FEED" ]; }; then
@@ -42,6 +42,7 @@ port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); p
 python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
 server=$!
 sleep 1
+export SIECIOWNIK_BANNER_URL="http://127.0.0.1:$port/siecio/bannery/"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config" \
   XDG_DATA_HOME="$work/home/.local/share" XDG_CACHE_HOME="$work/home/.cache" TMPDIR="$work" QT_QPA_PLATFORM=xcb
 # The two sets take turns, so that whatever else the machine does falls on both alike.
@@ -49,8 +50,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
   for i in $(seq 1 '"$rounds"'); do
     for set in '"$sets"'; do
       echo "round $i, $set catalogues"
-      '"$work"'/$set/bench_startup "$(date +%s%N)" "http://127.0.0.1:'"$port"'/siecio/bannery/" 2>>'"$work/stderr"' |
-        sed "s/^/$set /"
+      '"$work"'/$set/bench_startup "$(date +%s%N)" 2>>'"$work/stderr"' | sed "s/^/$set /"
     done
   done' | tee "$work/out"
 grep -q "^shipped start to banner loaded:" "$work/out" || { echo "no round finished; the program said:"; cat "$work/stderr"; exit 1; }

@@ -1,8 +1,8 @@
 // The program's start: from the moment it was launched to the main window's first paint, the
 // memory resident then, and the memory once the banner has loaded from a page on 127.0.0.1.
-// Run through bench/startup.sh, which serves the banner page, starts this program under a virtual
-// display and passes the launch time.
-//   bench_startup LAUNCH_NS BANNER_URL
+// Run through bench/startup.sh, which serves the banner page, points SIECIOWNIK_BANNER_URL at it,
+// starts this program under a virtual display and passes the launch time.
+//   bench_startup LAUNCH_NS
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -52,13 +52,12 @@ qint64 treeResidentKb() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: bench_startup LAUNCH_NS BANNER_URL\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: bench_startup LAUNCH_NS\n");
     return 2;
   }
   const qint64 launched = QByteArray(argv[1]).toLongLong();
   app::ProgramProbes probes;
-  probes.bannerPage = QUrl(QString::fromLocal8Bit(argv[2]));
   qint64 paintMs = -1;
   probes.firstPaint = [&] {
     paintMs = (nowNs() - launched) / 1000000;

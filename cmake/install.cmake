@@ -1,13 +1,12 @@
-# Installation layout and the Debian package. The program's data files go to share/sieciownik; on the
-# first start of an installed copy the program fills the user's data folder from them.
-include(GNUInstallDirs)
-
-install(TARGETS sieciownik RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Loaded by the program when the banner first loads (found as ../lib/sieciownik from the program).
-install(TARGETS sieciownik-banner LIBRARY DESTINATION lib/sieciownik)
-install(FILES ${PROJECT_BINARY_DIR}/bin/help.html DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik)
-install(FILES ${PROJECT_BINARY_DIR}/shipped/TV.FEED ${PROJECT_BINARY_DIR}/shipped/RADIO.FEED
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/sieciownik)
+# Installation layout and the Debian package, from the sources and what the build makes of them (the
+# program's dependencies make all of it, so an install after building only the program is whole).
+# The folders are named in the top CMakeLists.txt, which also tells the program where they are; on
+# the first start of an installed copy the program fills the user's data folder from its data files.
+install(TARGETS sieciownik sieciownik-feed RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Loaded by the program when the banner first loads.
+install(TARGETS sieciownik-banner LIBRARY DESTINATION ${SIECIOWNIK_INSTALL_MODULEDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/help.html ${PROJECT_BINARY_DIR}/shipped/TV.FEED ${PROJECT_BINARY_DIR}/shipped/RADIO.FEED
+        DESTINATION ${SIECIOWNIK_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/pl.tarnowek.sieciownik.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/pl.tarnowek.sieciownik.metainfo.xml

@@ -1,10 +1,10 @@
-# Debian 12 packages that building, running and testing Sieciownik need. Sourced by scripts/run and
-# scripts/test; installs only what is missing, so a second run is quick.
+# Debian 12 packages that building, running and testing Sieciownik need. Sourced by the scripts;
+# installs only what is missing, so a second run is quick.
 
 SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
-  libmpv-dev libgl-dev libsqlite3-dev libsimdjson-dev
+  libmpv-dev libgl-dev libsqlite3-dev libicu-dev libsimdjson-dev
   libxcb1-dev fonts-wine xdg-utils ccache mold
 )
 # What the program runs with beyond its libraries: mpv's page resolver, for stations whose address
@@ -17,8 +17,14 @@ SIECIOWNIK_RUN_PACKAGES=(
 SIECIOWNIK_TEST_PACKAGES=(
   xvfb xauth libgl1-mesa-dri mpv icecast2 vorbis-tools dbus-x11 dbus at-spi2-core python3-pyatspi
   sox libsox-fmt-base
-  libbenchmark-dev clang time
+  # a FUSE file system whose server the cleaner tests stop
+  bindfs
+  libbenchmark-dev clang
   firefox-esr chromium
+)
+# What the benchmarks compare the program with, and run it under (bench/memory.sh).
+SIECIOWNIK_BENCH_PACKAGES=(
+  goodvibes xvfb xauth dbus time
 )
 
 ensure_packages() {
@@ -32,12 +38,4 @@ ensure_packages() {
   [ "$(id -u)" -ne 0 ] && sudo=(sudo)
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
-
-# Compiler cache for the configure commands of the scripts: the same sources compile once, in any
-# clone of the project (paths below it are taken as relative), precompiled headers included.
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=true
-export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
-compiler_launcher() {
-  if command -v ccache >/dev/null 2>&1; then echo "-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"; fi
 }

@@ -4,6 +4,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 
+#include "app/bannerengine.h"
 #include "platform/shell.h"
 
 namespace app {
@@ -33,16 +35,23 @@ class BannerPage final : public QWebEnginePage {
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
-    // The program's own loads and the server's redirects stay; frames of the banner fill
-    // themselves. What the user or the page's script starts in the strip goes to the browser.
-    if (type == NavigationTypeTyped || type == NavigationTypeReload || type == NavigationTypeRedirect) return true;
+    // Frames of the banner fill themselves.
     if (!isMainFrame && type != NavigationTypeLinkClicked) return true;
+    // The program's own loads stay, and so do the server's redirects while they keep to the
+    // banner's host; a redirect elsewhere is refused, as a page that does not answer.
+    if (type == NavigationTypeTyped || type == NavigationTypeReload) {
+      bannerHost_ = url.host();
+      return true;
+    }
+    if (type == NavigationTypeRedirect) return url.host() == bannerHost_;
+    // What the user or the page's script starts in the strip goes to the browser.
     openInBrowser(shell_, url);
     return false;
   }
 
  private:
   platform::Shell& shell_;
+  QString bannerHost_;
 };
 
 // How long the banner must have been quiet before its disk cache is cleared.
@@ -109,22 +118,39 @@ QWebEngineView* navigateBannerBrowser(QWidget* bannerStrip, const QUrl& page, pl
   auto* view = bannerStrip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
   if (view == nullptr) {
     view = new QWebEngineView(bannerStrip);
-    // A persistent profile, so that the browser keeps its history and cache where the privacy
-    // cleaner finds them (the web engine's default profile keeps nothing on disk).
-    auto* profile = new QWebEngineProfile(QStringLiteral("Default"), bannerStrip);  // outlives the page
-    view->setPage(new BannerPage(profile, shell, view));
+    // The profile is the strip's, so that the privacy cleaner finds it there; it must outlive the
+    // page, and goes with the view when the engine is released.
+    view->setPage(new BannerPage(createBannerProfile(bannerStrip), shell, view));
     view->setObjectName(QStringLiteral("BannerBrowser"));
     view->setContextMenuPolicy(Qt::NoContextMenu);
     // An advertising strip takes no keyboard focus, neither by Tab nor by a script of its page.
     view->setFocusPolicy(Qt::NoFocus);
-    // A strip 65 pixels high cannot show an error page usefully: it stays white until a page loads.
-    QObject::connect(view, &QWebEngineView::loadFinished, view, [view](bool ok) { view->setVisible(ok); });
-    auto* layout = new QVBoxLayout(bannerStrip);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view);
+    // A strip 65 pixels high cannot show an error page usefully: it stays white until a page
+    // loads. A page that fails to load ends the engine's work until the next tick finds one.
+    QObject::connect(view->page(), &QWebEnginePage::loadingChanged, view, [view](const QWebEngineLoadingInfo& info) {
+      if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) view->setVisible(true);
+      if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus) return;
+      view->setVisible(false);
+      // Not from inside the engine's own signal.
+      QTimer::singleShot(0, view, [view] { releaseBannerBrowser(view->parentWidget()); });
+    });
+    if (bannerStrip->layout() == nullptr) {
+      auto* layout = new QVBoxLayout(bannerStrip);
+      layout->setContentsMargins(0, 0, 0, 0);
+    }
+    bannerStrip->layout()->addWidget(view);
   }
   LoadHold::of(view)->load(page);
   return view;
+}
+
+void releaseBannerBrowser(QWidget* bannerStrip) {
+  auto* view = bannerStrip->findChild<QWebEngineView*>(QStringLiteral("BannerBrowser"));
+  if (view == nullptr) return;
+  QWebEngineProfile* profile = view->page()->profile();
+  delete view;  // and its page, before the profile the page uses
+  // With its last page gone the engine ends its page process.
+  delete profile;
 }
 
 bool clearBannerHistory(QWidget* window) {

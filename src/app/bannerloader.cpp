@@ -14,7 +14,7 @@ const QString kModuleName = QStringLiteral("sieciownik-banner.so");
 BannerLoader::BannerLoader(QString moduleFile, platform::Shell& shell)
     : moduleFile_(std::move(moduleFile)), shell_(shell) {}
 
-void BannerLoader::navigate(QWidget* bannerStrip, const QUrl& page) {
+QObject* BannerLoader::navigate(QWidget* bannerStrip, const QUrl& page) {
   if (!tried_) {
     tried_ = true;
     QLibrary module(moduleFile_);
@@ -23,17 +23,22 @@ void BannerLoader::navigate(QWidget* bannerStrip, const QUrl& page) {
     if (navigate_ == nullptr) {
       qWarning("Sieciownik: no banner: %s", qPrintable(module.errorString()));
     } else {
+      release_ = reinterpret_cast<ReleaseBanner>(module.resolve(kReleaseBannerSymbol));
       clearHistory_ = reinterpret_cast<ClearBanner>(module.resolve(kClearBannerHistorySymbol));
       clearCache_ = reinterpret_cast<ClearBanner>(module.resolve(kClearBannerCacheSymbol));
     }
   }
-  if (navigate_ != nullptr) navigate_(bannerStrip, page, shell_);
+  return navigate_ != nullptr ? navigate_(bannerStrip, page, shell_) : nullptr;
+}
+
+void BannerLoader::release(QWidget* bannerStrip) {
+  if (release_ != nullptr) release_(bannerStrip);
 }
 
 QString bannerModuleFile(const QString& executableFolder) {
   const QString beside = QDir(executableFolder).filePath(kModuleName);
   if (QFileInfo::exists(beside)) return beside;
-  return QDir::cleanPath(executableFolder + QStringLiteral("/../lib/sieciownik/") + kModuleName);
+  return QDir::cleanPath(executableFolder + QStringLiteral("/" SIECIOWNIK_MODULES_FROM_PROGRAM "/") + kModuleName);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QUrl>
 #include <functional>
 
 namespace app {
@@ -18,5 +19,9 @@ inline constexpr int kBannerReloadMs = 600000;
 
 // Offline: check again in 3 s. Online, or no way to ask: load the banner, reload in 10 minutes.
 BannerTick bannerTick(const std::function<bool()>& connectedQuery);
+
+// The banner page's address: the producer's page, or SIECIOWNIK_BANNER_URL where a packager or a
+// tester set it; empty when that is set empty (no banner at all).
+QUrl bannerPage();
 
 }  // namespace app

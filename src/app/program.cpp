@@ -6,6 +6,8 @@
 
 #include "app/application.h"
 #include "app/bannerloader.h"
+#include "app/bannerstrip.h"
+#include "app/singleinstance.h"
 #include "app/tmainform.h"
 #include "platform/connection.h"
 #include "platform/messageboxes.h"
@@ -16,18 +18,6 @@
 
 namespace app {
 namespace {
-
-// Tells a start-up measurement that the banner's page has loaded.
-class LoadProbe final : public QObject {
-  Q_OBJECT
- public:
-  LoadProbe(std::function<void()> probe, QObject* parent) : QObject(parent), probe_(std::move(probe)) {}
- public Q_SLOTS:
-  void finished() { probe_(); }
-
- private:
-  std::function<void()> probe_;
-};
 
 bool haveDisplay() {
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -48,6 +38,9 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   // The privacy module starts before the application and ends after its event loop.
   privacy::PrivacyCtl privacyModule;
   Application application(argc, argv);
+  // A second start in the same session brings the running window to the front instead.
+  SingleInstance instance;
+  if (!instance.claim()) return 0;
   playback::formatNumbersForPlayers();
   setUpApplication(application);
 
@@ -55,19 +48,12 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   platform::QtMessageBoxes boxes;
   application.setErrorReport(&boxes);
   BannerLoader banner(bannerModuleFile(QCoreApplication::applicationDirPath()), shell);
-  const auto navigateBanner = [&](QWidget* strip, const QUrl& page) {
-    banner.navigate(strip, probes.bannerPage.isValid() ? probes.bannerPage : page);
-    // The strip's view belongs to the banner module: it is reached by its signal's name.
-    QObject* view = strip->findChild<QObject*>(QStringLiteral("BannerBrowser"));
-    if (view != nullptr && probes.bannerLoaded && !view->property("probed").toBool()) {
-      view->setProperty("probed", true);
-      QObject::connect(view, SIGNAL(loadFinished(bool)), new LoadProbe(probes.bannerLoaded, view), SLOT(finished()));
-    }
-  };
+  BannerStrip bannerStrip(banner);
+  if (probes.bannerLoaded) QObject::connect(&bannerStrip, &BannerStrip::shown, &bannerStrip, probes.bannerLoaded);
   TMainForm mainForm(MainFormEnvironment{
       {shell, boxes},
       &platform::lookupConnectedQuery,
-      navigateBanner,
+      [&bannerStrip](QWidget* strip, const QUrl& page) { bannerStrip.load(strip, page); },
       platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")}),
       privacyModule,
       platform::installedFile(platform::programFolder(), QStringLiteral("help.html"))});
@@ -75,10 +61,9 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
                                     [&banner, &mainForm] { return banner.clearCache(&mainForm); }});
   if (probes.firstPaint) QObject::connect(&mainForm, &TMainForm::firstPainted, &mainForm, probes.firstPaint);
   mainForm.CreateSecondaryWindows();
+  raiseOnActivation(instance, &mainForm);
   mainForm.show();
   return QApplication::exec();
 }
 
 }  // namespace app
-
-#include "program.moc"

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QUrl>
 #include <functional>
 
 namespace app {
 
 // What a start-up measurement attaches to the program; the program itself passes none.
 struct ProgramProbes {
-  QUrl bannerPage;                     // replaces the producer's banner page when valid
   std::function<void()> firstPaint;    // the main window has been painted for the first time
   std::function<void()> bannerLoaded;  // the banner page has finished loading
 };

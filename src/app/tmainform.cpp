@@ -264,7 +264,7 @@ void TMainForm::UpdateButtonClick() {
 void TMainForm::BannerTimerTimer() {
   const BannerTick tick = bannerTick(InternetConnectedQuery);
   BannerTimer->setInterval(tick.nextIntervalMs);
-  if (tick.navigate && environment_.navigateBanner) environment_.navigateBanner(ui->Panel3, QUrl(kBannerPage));
+  if (environment_.loadBanner) environment_.loadBanner(ui->Panel3, tick.navigate ? bannerPage() : QUrl());
 }
 
 }  // namespace app

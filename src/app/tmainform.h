@@ -27,7 +27,8 @@ class UpdateController;
 struct MainFormEnvironment {
   platform::Services services;
   std::function<platform::ConnectedQuery()> lookupConnectedQuery;
-  std::function<void(QWidget* bannerStrip, const QUrl& page)> navigateBanner;
+  // Loads the banner page in the strip; an empty page (offline, or no banner) empties the strip.
+  std::function<void(QWidget* bannerStrip, const QUrl& page)> loadBanner;
   QString programFolder;  // the catalogues' folder, ends with a separator
   privacy::PrivacyCtl& privacy;  // the privacy module, started before the main window
   QString helpPage;  // the program's own help page, where it was installed

@@ -12,27 +12,11 @@
 #include "browser/nameorder.h"
 #include "browser/stationviews.h"
 #include "catalogue/feedfile.h"
+#include "catalogue/feedwatch.h"
 #include "catalogue/regions.h"
 #include "platform/messageboxes.h"
 
 namespace browser {
-namespace {
-
-catalogue::LoadResult loadFeed(const QString& path, catalogue::TvStations& into, const catalogue::LoadOptions& options) {
-  return catalogue::loadTvFeed(path, into, options);
-}
-catalogue::LoadResult loadFeed(const QString& path, catalogue::RadioStations& into,
-                               const catalogue::LoadOptions& options) {
-  return catalogue::loadRadioFeed(path, into, options);
-}
-catalogue::SaveResult saveFeed(const QString& path, const catalogue::TvStations& stations) {
-  return catalogue::saveTvFeed(path, stations);
-}
-catalogue::SaveResult saveFeed(const QString& path, const catalogue::RadioStations& stations) {
-  return catalogue::saveRadioFeed(path, stations);
-}
-
-}  // namespace
 
 template <class Station>
 BrowserPanel<Station>::BrowserPanel(Setup setup)
@@ -40,28 +24,57 @@ BrowserPanel<Station>::BrowserPanel(Setup setup)
       stations_(setup.stations),
       services_(setup.services),
       mainWindow_(setup.mainWindow),
-      feedPath_(std::move(setup.feedPath)),
-      readThrough_(std::move(setup.readThrough)),
+      feed_(std::move(setup.feedPath), std::move(setup.readThrough)),
       names_(setup.names),
       updater_(setup.updater) {}
+
+template <class Station>
+BrowserPanel<Station>::~BrowserPanel() = default;
 
 // The stations read before a read error are listed, so they can be played; none can be changed.
 // Nor can those of a file that could not be written back, though it was read in full.
 template <class Station>
 void BrowserPanel<Station>::Load() {
-  catalogue::LoadOptions options;
-  options.readThrough = readThrough_;
-  const catalogue::LoadResult result = loadFeed(feedPath_, stations_, options);
+  const catalogue::LoadResult result = feed_.load(stations_);
+  if (!watch_) watch_ = std::make_unique<catalogue::FeedWatch>(feed_.path(), [this] { CheckFile(); });
+  watchAgainWhenDue();
   if (result.status == catalogue::LoadResult::NotOpened) return;
-  if (result.status == catalogue::LoadResult::ReadError) changesBlocked_ = ChangesBlocked::LoadedInPart;
-  else if (!result.writable) changesBlocked_ = ChangesBlocked::ReadOnly;
+  adoptLoad(result);
   if (refreshHook_) refreshHook_();
   if (result.status == catalogue::LoadResult::ReadError) services_.boxes.showGeneralError(mainWindow_, result.error);
 }
 
 template <class Station>
+void BrowserPanel<Station>::adoptLoad(const catalogue::LoadResult& result) {
+  changesBlocked_ = ChangesBlocked::No;
+  if (result.status == catalogue::LoadResult::ReadError) changesBlocked_ = ChangesBlocked::LoadedInPart;
+  else if (result.status == catalogue::LoadResult::Loaded && !result.writable)
+    changesBlocked_ = ChangesBlocked::ReadOnly;
+}
+
+// The in-place refresh keeps the selected station selected when it is still there; an open editor
+// keeps what the user typed, and its change is made on the new stations when it is confirmed.
+template <class Station>
+void BrowserPanel<Station>::CheckFile() {
+  if (const std::optional<catalogue::LoadResult> result = feed_.refresh(stations_)) {
+    adoptLoad(*result);
+    if (refreshHook_) refreshHook_();
+    if (result->status == catalogue::LoadResult::ReadError)
+      services_.boxes.showGeneralError(mainWindow_, result->error);
+  }
+  watchAgainWhenDue();
+}
+
+// Until the file's stamp alone can tell a change, a look at its content is due once more.
+template <class Station>
+void BrowserPanel<Station>::watchAgainWhenDue() {
+  const int ms = feed_.msUntilStampTells();
+  if (watch_ && ms >= 0) watch_->reportAgainIn(ms);
+}
+
+template <class Station>
 QString BrowserPanel<Station>::changeRefusal() const {
-  const QString file = QDir::toNativeSeparators(feedPath_);
+  const QString file = QDir::toNativeSeparators(feed_.path());
   switch (changesBlocked_) {
     case ChangesBlocked::No:
       return {};
@@ -88,17 +101,20 @@ bool BrowserPanel<Station>::RefuseChange() {
 }
 
 template <class Station>
-bool BrowserPanel<Station>::Save() {
+bool BrowserPanel<Station>::Save(const Change& change) {
   if (RefuseChange()) return false;
-  catalogue::SaveResult result;
+  using Commit = typename catalogue::FeedGuard<Station>::Commit;
+  Commit result;
   {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    result = feed_.commit(stations_, change, names_.collator());
+    if (result.reread) adoptLoad(result.load);
     if (refreshHook_) refreshHook_();
-    result = saveFeed(feedPath_, stations_);
   }
-  if (!result.ok) services_.boxes.showError(mainWindow_, result.error);
-  return result.ok;
+  watchAgainWhenDue();
+  if (result.status != Commit::Saved) services_.boxes.showError(mainWindow_, result.message);
+  return result.status == Commit::Saved;
 }
 
 template <class Station>
@@ -113,6 +129,7 @@ void BrowserPanel<Station>::FillRegionList() {
       if (present[row]) updater_.AddListEntry(list, catalogue::regionName(row), row);
   }
   RegionClick();
+  if (refreshListener_) refreshListener_();
 }
 
 template <class Station>
@@ -170,31 +187,30 @@ void BrowserPanel<Station>::showDetails(const Station* station) {
 template <class Station>
 void BrowserPanel<Station>::DeleteClick() {
   if (selected_ < 0 || RefuseChange()) return;
-  const Station& station = stations_[selected_];
+  // A copy: the file may be read anew while the question is open.
+  const Station station = stations_[selected_];
   if (!services_.boxes.askQuestion(mainWindow_, deleteQuestion(station.Name, station.RegionId))) return;
-  stations_.erase(stations_.begin() + selected_);
-  Save();
+  Save(Change::removed(station));
 }
 
 template <class Station>
 void BrowserPanel<Station>::CopyClick() {
-  if (selected_ >= 0 && RefuseChange()) return;
-  switch (copyToFavourites(stations_, selected_, names_.collator())) {
-    case CopyResult::NotCopied:
-      return;
-    case CopyResult::AlreadyFavourite:
-      services_.boxes.showError(mainWindow_, QStringLiteral("Strumień o tej nazwie jest już w Ulubionych"));
-      return;
-    case CopyResult::Copied:
-      // A failed save has said why; the copy is then not in the file.
-      if (Save()) services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
-      return;
+  if (selected_ < 0) return;
+  if (RefuseChange()) return;
+  const Station& station = stations_[selected_];
+  if (station.RegionId == 0) return;
+  if (hasEqualName(stations_, -1, 0, station.Name, names_.collator())) {
+    services_.boxes.showError(mainWindow_, QStringLiteral("Strumień o tej nazwie jest już w Ulubionych"));
+    return;
   }
+  // A failed save has said why; the copy is then not in the file.
+  if (Save(Change::copied(station)))
+    services_.boxes.showInformation(mainWindow_, QStringLiteral("Strumień został dodany do Ulubionych"));
 }
 
 template <class Station>
 const Station* BrowserPanel<Station>::selectedStation() const {
-  return selected_ < 0 ? nullptr : &stations_[selected_];
+  return selected_ < 0 || selected_ >= static_cast<int>(stations_.size()) ? nullptr : &stations_[selected_];
 }
 
 template class BrowserPanel<catalogue::TvStation>;

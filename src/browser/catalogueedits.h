@@ -1,29 +1,15 @@
 #pragma once
 
-#include <QCollator>
 #include <QString>
-#include <vector>
+
+#include "catalogue/stationfiling.h"
 
 namespace browser {
 
+using catalogue::fileStation;
+using catalogue::hasEqualName;
+
 // The "Pytanie" text before a station (or a favourite) is deleted.
 QString deleteQuestion(const QString& name, qint32 regionId);
-
-enum class CopyResult { NotCopied, AlreadyFavourite, Copied };
-
-// Appends a copy of stations[selected] as a favourite, unless nothing is selected, the station is
-// a favourite already, or a favourite of an equal name (letter case ignored) exists.
-template <class Station>
-CopyResult copyToFavourites(std::vector<Station>& stations, int selected, const QCollator& names);
-
-// Whether a station other than stations[except] has region `regionId` and a name equal to `name`.
-template <class Station>
-bool hasEqualName(const std::vector<Station>& stations, int except, qint32 regionId, const QString& name,
-                  const QCollator& names);
-
-// Puts `record` in place of stations[replaced] (-1: a new station), filed before the first station of
-// its region whose name sorts after it, or at the end. Returns its new index.
-template <class Station>
-int fileStation(std::vector<Station>& stations, int replaced, Station record, const QCollator& names);
 
 }  // namespace browser

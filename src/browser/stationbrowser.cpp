@@ -1,9 +1,12 @@
 #include "stationbrowser.h"
 
 #include <QPushButton>
+#include <map>
 #include <QWidget>
 
 #include "browser/browserpanel.h"
+#include "browser/finder/stationfinder.h"
+#include "browser/finder/stationindex.h"
 #include "browser/listbox.h"
 #include "browser/listupdater.h"
 #include "browser/nameorder.h"
@@ -11,8 +14,15 @@
 #include "browser/tform2.h"
 #include "browser/tform3.h"
 #include "catalogue/feedfile.h"
+#include "catalogue/feedlock.h"
 
 namespace browser {
+namespace {
+
+using TvChange = catalogue::StationChange<catalogue::TvStation>;
+using RadioChange = catalogue::StationChange<catalogue::RadioStation>;
+
+}  // namespace
 
 StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Services services, QWidget* mainWindow,
                                QString catalogueFolder, const catalogue::FeedReadThrough& readThrough)
@@ -31,6 +41,10 @@ StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Servi
   radio_ = std::make_unique<BrowserPanel<catalogue::RadioStation>>(BrowserPanel<catalogue::RadioStation>::Setup{
       fmForm_->controls(), radioStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kRadioFeedName,
       *names_, *updater_, readThrough});
+  tvFinder_ = new StationFinder(tvForm_, tvForm_->controls(), [this](StationIndex& index) { index.rebuild(tvStations_); });
+  fmFinder_ = new StationFinder(fmForm_, fmForm_->controls(), [this](StationIndex& index) { index.rebuild(radioStations_); });
+  tv_->SetRefreshListener([this] { tvFinder_->catalogueChanged(); });
+  radio_->SetRefreshListener([this] { fmFinder_->catalogueChanged(); });
   // Each control raises the handler of its own name; both region lists share ListBox1Click.
   const PanelControls& tv = tvForm_->controls();
   connect(tv.regionList, &QListWidget::itemSelectionChanged, this, [this, list = tv.regionList] { ListBox1Click(list); });
@@ -91,14 +105,12 @@ void StationBrowser::ListBox4Click() { radio_->StationClick(); }
 
 void StationBrowser::Button7Click() {
   if (tv_->RefuseChange()) return;
-  if (tvEditor_ != nullptr) tvEditor_->EditStation(-1);
-  SaveTvFeed();
+  tv_->Save(tvEditor_ != nullptr ? tvEditor_->EditStation(-1) : TvChange());
 }
 
 void StationBrowser::Button8Click() {
   if (tv_->RefuseChange()) return;
-  if (tvEditor_ != nullptr && tv_->selected() != -1) tvEditor_->EditStation(tv_->selected());
-  SaveTvFeed();
+  tv_->Save(tvEditor_ != nullptr && tv_->selected() != -1 ? tvEditor_->EditStation(tv_->selected()) : TvChange());
 }
 
 void StationBrowser::Button9Click() { tv_->DeleteClick(); }
@@ -106,14 +118,13 @@ void StationBrowser::Button10Click() { tv_->CopyClick(); }
 
 void StationBrowser::Button5Click() {
   if (radio_->RefuseChange()) return;
-  if (radioEditor_ != nullptr) radioEditor_->EditStation(-1);
-  SaveRadioFeed();
+  radio_->Save(radioEditor_ != nullptr ? radioEditor_->EditStation(-1) : RadioChange());
 }
 
 void StationBrowser::Button11Click() {
   if (radio_->RefuseChange()) return;
-  if (radioEditor_ != nullptr && radio_->selected() != -1) radioEditor_->EditStation(radio_->selected());
-  SaveRadioFeed();
+  radio_->Save(radioEditor_ != nullptr && radio_->selected() != -1 ? radioEditor_->EditStation(radio_->selected())
+                                                                     : RadioChange());
 }
 
 void StationBrowser::Button12Click() { radio_->DeleteClick(); }
@@ -124,6 +135,41 @@ void StationBrowser::SaveRadioFeed() { radio_->Save(); }
 void StationBrowser::RefreshLists() {
   tv_->FillRegionList();
   radio_->FillRegionList();
+}
+
+catalogue::SaveResult StationBrowser::ReplaceCatalogues(const TvRebuild& tv, const RadioRebuild& radio,
+                                                        const WriteBoth& writeBoth) {
+  catalogue::SaveResult result;
+  {
+    // The lock of each folder that holds one of them, in one order for every program.
+    std::map<QString, QString> catalogueInFolder;
+    for (const QString& path : {tv_->feed().path(), radio_->feed().path()})
+      catalogueInFolder.emplace(catalogue::lockedFolderOf(path), path);
+    std::vector<std::unique_ptr<catalogue::FeedLock>> locks;
+    for (const auto& [folder, path] : catalogueInFolder) {
+      locks.push_back(std::make_unique<catalogue::FeedLock>(path));
+      if (!locks.back()->ok()) return {false, locks.back()->error()};
+    }
+    const auto tvNow = tv_->feed().rebase(tvStations_);
+    const auto radioNow = radio_->feed().rebase(radioStations_);
+    if (tvNow.reread) tv_->adoptLoad(tvNow.load);
+    if (radioNow.reread) radio_->adoptLoad(radioNow.load);
+    if (!tvNow.refusal.isEmpty() || !radioNow.refusal.isEmpty()) {
+      result = {false, tvNow.refusal.isEmpty() ? radioNow.refusal : tvNow.refusal};
+    } else {
+      catalogue::TvStations newTv = tv(tvStations_);
+      catalogue::RadioStations newRadio = radio(radioStations_);
+      result = writeBoth(newTv, newRadio);
+      if (result.ok) {
+        tv_->feed().written();
+        radio_->feed().written();
+        tvStations_ = std::move(newTv);
+        radioStations_ = std::move(newRadio);
+      }
+    }
+  }
+  RefreshLists();
+  return result;
 }
 
 QString StationBrowser::changeRefusal() const {

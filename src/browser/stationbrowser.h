@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "catalogue/feedfile.h"
@@ -19,6 +20,7 @@ class NameClasses;
 struct PanelControls;
 class ListUpdater;
 class PanelForm;
+class StationFinder;
 class TForm2;
 class TForm3;
 
@@ -56,6 +58,9 @@ class StationBrowser final : public QObject {
   // The editor dialogs; nullptr before CreateEditors.
   TForm2* tvEditor() const { return tvEditor_; }
   TForm3* radioEditor() const { return radioEditor_; }
+  // The panels' station finders (Ctrl+F).
+  StationFinder* tvFinder() const { return tvFinder_; }
+  StationFinder* fmFinder() const { return fmFinder_; }
 
   // The panels' handlers, under the names the controls raise them by.
   void FillRegionList(QListWidget* regionList);
@@ -74,6 +79,15 @@ class StationBrowser final : public QObject {
   void SaveRadioFeed();
   // Both panels' lists again from the arrays, in place, for a change whose files are written already.
   void RefreshLists();
+  // Both catalogues made anew by `tv` and `radio` from what their files hold (read again where
+  // another program changed them) and written by `writeBoth`, holding the folders' locks
+  // throughout; the lists show the result. When that fails, the files and the arrays stay as the
+  // files were.
+  using TvRebuild = std::function<catalogue::TvStations(const catalogue::TvStations&)>;
+  using RadioRebuild = std::function<catalogue::RadioStations(const catalogue::RadioStations&)>;
+  using WriteBoth =
+      std::function<catalogue::SaveResult(const catalogue::TvStations&, const catalogue::RadioStations&)>;
+  catalogue::SaveResult ReplaceCatalogues(const TvRebuild& tv, const RadioRebuild& radio, const WriteBoth& writeBoth);
   // Why the catalogues may not be replaced (one of them did not load in full); empty when they may.
   QString changeRefusal() const;
 
@@ -89,6 +103,8 @@ class StationBrowser final : public QObject {
   catalogue::RadioStations radioStations_;
   std::unique_ptr<BrowserPanel<catalogue::TvStation>> tv_;
   std::unique_ptr<BrowserPanel<catalogue::RadioStation>> radio_;
+  StationFinder* tvFinder_ = nullptr;
+  StationFinder* fmFinder_ = nullptr;
   TForm2* tvEditor_ = nullptr;
   TForm3* radioEditor_ = nullptr;
 };

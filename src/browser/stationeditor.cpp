@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "browser/catalogueedits.h"
 #include "browser/nameorder.h"
 #include "catalogue/regions.h"
 #include "catalogue/stations.h"
@@ -96,16 +95,30 @@ Station StationEditor::storedStation() const {
 }
 
 template <class Station>
-void StationEditor::editStation(std::vector<Station>& stations, int index, const Station& fresh, int freshRegionRow) {
+catalogue::StationChange<Station> StationEditor::editStation(const std::vector<Station>& stations, int index,
+                                                             const Station& fresh, int freshRegionRow) {
+  using Change = catalogue::StationChange<Station>;
   EditedIndex = index;
-  showStation(index < 0 ? fresh : stations[index]);
-  f_.region->setCurrentIndex(index < 0 ? freshRegionRow : catalogue::regionRowById(stations[index].RegionId));
-  if (!showCentred()) return;
-  fileStation(stations, index, storedStation<Station>(), names_);
+  const Station opened = index < 0 ? fresh : stations[index];
+  openedName_ = opened.Name;
+  openedRegionId_ = opened.RegionId;
+  showStation(opened);
+  f_.region->setCurrentIndex(index < 0 ? freshRegionRow : catalogue::regionRowById(opened.RegionId));
+  if (!showCentred()) return Change::nothing();
+  Station stored = storedStation<Station>();
+  return index < 0 ? Change::added(std::move(stored)) : Change::edited(opened, std::move(stored));
 }
 
-template void StationEditor::editStation(catalogue::TvStations&, int, const catalogue::TvStation&, int);
-template void StationEditor::editStation(catalogue::RadioStations&, int, const catalogue::RadioStation&, int);
+template catalogue::StationChange<catalogue::TvStation> StationEditor::editStation(const catalogue::TvStations&, int,
+                                                                                   const catalogue::TvStation&, int);
+template catalogue::StationChange<catalogue::RadioStation> StationEditor::editStation(const catalogue::RadioStations&,
+                                                                                      int,
+                                                                                      const catalogue::RadioStation&,
+                                                                                      int);
+
+bool StationEditor::isOpenedStation(const QString& name, qint32 regionId) const {
+  return EditedIndex >= 0 && regionId == openedRegionId_ && names_.compare(name, openedName_) == 0;
+}
 
 bool StationEditor::showCentred() {
   f_.name->setFocus();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "browser/stationcheck.h"
+#include "catalogue/stationchange.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -50,13 +51,17 @@ class StationEditor : public QDialog {
   StationEditor(QWidget* mainWindow, platform::MessageBoxes& boxes);
   // Once the designed controls exist: the dialog's font and frame, the region box, the buttons.
   void finishSetUp(const Fields& fields, const QFont& font);
-  // Whether another station than EditedIndex of the region has this name.
+  // Whether another station than the one being edited has this name in the region.
   virtual bool nameTaken(const QString& name, qint32 regionId) const = 0;
+  // Whether the name and region are those of the station the dialog was opened for: the array may
+  // be read anew from disk while the dialog is open, so its index may no longer point at it.
+  bool isOpenedStation(const QString& name, qint32 regionId) const;
   // Opens the dialog for stations[index], or for `fresh` in the region row `freshRegionRow` when
-  // index is -1. On OK the array has the station filed anew at its alphabetical place; on cancel
-  // nothing changed.
+  // index is -1. On OK the station added, or the station as it was and as it is now; on cancel
+  // nothing.
   template <class Station>
-  void editStation(std::vector<Station>& stations, int index, const Station& fresh, int freshRegionRow);
+  catalogue::StationChange<Station> editStation(const std::vector<Station>& stations, int index, const Station& fresh,
+                                                int freshRegionRow);
 
   QCollator names_;
 
@@ -74,6 +79,8 @@ class StationEditor : public QDialog {
   QWidget* mainWindow_;
   platform::MessageBoxes& boxes_;
   Fields f_{};
+  QString openedName_;
+  qint32 openedRegionId_ = 0;
 };
 
 }  // namespace browser

@@ -29,15 +29,15 @@ TForm2::TForm2(QWidget* mainWindow, platform::MessageBoxes& boxes, catalogue::Tv
 
 TForm2::~TForm2() { delete ui; }
 
-void TForm2::EditStation(int index) {
+catalogue::StationChange<catalogue::TvStation> TForm2::EditStation(int index) {
   catalogue::TvStation fresh;
   fresh.PlayerKind = catalogue::tvplayer::kWindowsMedia;
   fresh.Live = true;
-  editStation(stations_, index, fresh, selectedRegion_());
+  return editStation(stations_, index, fresh, selectedRegion_());
 }
 
 bool TForm2::nameTaken(const QString& name, qint32 regionId) const {
-  return hasEqualName(stations_, EditedIndex, regionId, name, names_);
+  return !isOpenedStation(name, regionId) && hasEqualName(stations_, -1, regionId, name, names_);
 }
 
 }  // namespace browser

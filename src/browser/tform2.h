@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "browser/stationeditor.h"
+#include "catalogue/stationchange.h"
 #include "catalogue/stations.h"
 
 namespace Ui { class TForm2; }
@@ -18,9 +19,9 @@ class TForm2 final : public StationEditor {
          std::function<int()> selectedRegion);
   ~TForm2() override;
 
-  // -1 opens the dialog for a new station, an array index for that station. On OK the array has
-  // the station filed anew; on cancel nothing changed.
-  void EditStation(int index);
+  // -1 opens the dialog for a new station, an array index for that station. On OK the change the
+  // user made, for the catalogue's save to make; on cancel none.
+  catalogue::StationChange<catalogue::TvStation> EditStation(int index);
 
  protected:
   bool nameTaken(const QString& name, qint32 regionId) const override;

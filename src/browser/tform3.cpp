@@ -29,14 +29,14 @@ TForm3::TForm3(QWidget* mainWindow, platform::MessageBoxes& boxes, catalogue::Ra
 
 TForm3::~TForm3() { delete ui; }
 
-void TForm3::EditStation(int index) {
+catalogue::StationChange<catalogue::RadioStation> TForm3::EditStation(int index) {
   catalogue::RadioStation fresh;
   fresh.PlayerKind = catalogue::radioplayer::kShoutcast;
-  editStation(stations_, index, fresh, selectedRegion_());
+  return editStation(stations_, index, fresh, selectedRegion_());
 }
 
 bool TForm3::nameTaken(const QString& name, qint32 regionId) const {
-  return hasEqualName(stations_, EditedIndex, regionId, name, names_);
+  return !isOpenedStation(name, regionId) && hasEqualName(stations_, -1, regionId, name, names_);
 }
 
 }  // namespace browser

@@ -2,22 +2,30 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <string>
-#include <string_view>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
 #include <linux/unix_diag.h>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
+#include <vector>
 
 #include "platform/descriptor.h"
+#include "platform/processfiles.h"
+#include "platform/procfile.h"
 
 namespace platform {
 namespace {
@@ -28,21 +36,6 @@ bool messageFits(const nlmsghdr* header, int left) {
          header->nlmsg_len <= static_cast<unsigned>(left);
 }
 
-// Reads a whole small file of /proc (they report a size of 0, so read until the end).
-std::string readAll(int folderFd, const char* name) {
-  std::string text;
-  Descriptor fd(::openat(folderFd, name, O_RDONLY | O_CLOEXEC));
-  if (!fd.valid()) return text;
-  char chunk[16384];
-  for (;;) {
-    const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    text.append(chunk, static_cast<std::size_t>(got));
-  }
-  return text;
-}
-
 bool isProcessNumber(const char* name) {
   if (*name < '1' || *name > '9') return false;
   for (const char* p = name; *p != '\0'; ++p)
@@ -50,13 +43,14 @@ bool isProcessNumber(const char* name) {
   return true;
 }
 
-// The device and inode of what a path names, from the attributes the kernel has cached: a file on
-// a network or FUSE mount whose server is away would otherwise make the look wait for it.
-bool cachedId(int folderFd, const char* path, int flags, FileId& id) {
-  struct statx sx;
-  if (::statx(folderFd, path, flags | AT_STATX_DONT_SYNC | AT_NO_AUTOMOUNT, STATX_INO, &sx) != 0) return false;
-  id = {makedev(sx.stx_dev_major, sx.stx_dev_minor), static_cast<ino_t>(sx.stx_ino)};
-  return true;
+std::vector<std::string> processNumbers(const char* procFolder) {
+  std::vector<std::string> numbers;
+  DIR* processes = ::opendir(procFolder);
+  if (processes == nullptr) return numbers;
+  while (const dirent* process = ::readdir(processes))
+    if (isProcessNumber(process->d_name)) numbers.emplace_back(process->d_name);
+  ::closedir(processes);
+  return numbers;
 }
 
 // The kernel's own device numbers (as the socket list gives them) keep the minor number in the
@@ -65,100 +59,72 @@ dev_t fromKernelDevice(std::uint32_t device) { return makedev(device >> 20, devi
 
 }  // namespace
 
-FilesInUse FilesInUse::scan(const char* procFolder, const char* sysFolder) {
+FilesInUse FilesInUse::scan(const MountTable& mounts, const char* procFolder, const char* sysFolder) {
   FilesInUse inUse;
   inUse.addBoundSockets();
-  inUse.addLoopBackingFiles(sysFolder);
+  inUse.addLoopBackingFiles(sysFolder, mounts);
   Descriptor procFd(::open(procFolder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!procFd.valid()) return inUse;
   inUse.addLocks(procFd.get());
-  inUse.addSwapFiles(procFd.get());
-  Descriptor listFd(::dup(procFd.get()));
-  DIR* processes = listFd.valid() ? ::fdopendir(listFd.get()) : nullptr;
-  if (processes == nullptr) return inUse;
-  listFd.release();
-  PathSet mappedPaths;
-  while (const dirent* process = ::readdir(processes)) {
-    if (!isProcessNumber(process->d_name)) continue;
-    Descriptor processFd(::openat(procFd.get(), process->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (processFd.valid()) inUse.addProcess(processFd.get(), mappedPaths);
-  }
-  ::closedir(processes);
+  inUse.addSwapFiles(procFd.get(), mounts);
+  inUse.addProcesses(procFolder, mounts);
   return inUse;
 }
 
-void FilesInUse::addProcess(int processFd, PathSet& mappedPaths) {
-  FileId id;
-  for (const char* link : {"cwd", "root", "exe"})
-    if (cachedId(processFd, link, 0, id)) ids_.insert(id);
-  addLinksIn(processFd, "fd");
-  // The maps table names every mapped file (map_files says the same, but only to the privileged).
-  addMaps(processFd, mappedPaths);
-}
-
-void FilesInUse::addLinksIn(int processFd, const char* folder) {
-  Descriptor fd(::openat(processFd, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  DIR* links = fd.valid() ? ::fdopendir(fd.get()) : nullptr;
-  if (links == nullptr) return;
-  fd.release();
-  FileId id;
-  while (const dirent* link = ::readdir(links))
-    if (link->d_name[0] != '.' && cachedId(::dirfd(links), link->d_name, 0, id)) ids_.insert(id);
-  ::closedir(links);
-}
-
-// Skips one field and the blanks after it.
-const char* nextField(const char* p, const char* end) {
-  while (p != end && *p != ' ') ++p;
-  while (p != end && *p == ' ') ++p;
-  return p;
-}
-
-unsigned long long parseNumber(const char*& p, const char* end, int base) {
-  unsigned long long value = 0;
-  for (; p != end; ++p) {
-    const char c = *p;
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else break;
-    value = value * base + digit;
-  }
-  return value;
-}
-
-// Each line: "start-end perms offset major:minor inode path". The device and inode are those of
-// the file the kernel maps, which on layered file systems may differ from what stat sees through
-// the path, so both are taken. A library is mapped in several pieces and by many processes: its
-// path is looked at once.
-void FilesInUse::addMaps(int processFd, PathSet& mappedPaths) {
-  const std::string maps = readAll(processFd, "maps");
-  const char* p = maps.data();
-  const char* const end = p + maps.size();
-  while (p < end) {
-    const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', end - p));
-    if (lineEnd == nullptr) lineEnd = end;
-    const char* field = nextField(nextField(nextField(p, lineEnd), lineEnd), lineEnd);
-    const unsigned major = static_cast<unsigned>(parseNumber(field, lineEnd, 16));
-    const unsigned minor = field != lineEnd && *field == ':' ? static_cast<unsigned>(parseNumber(++field, lineEnd, 16)) : 0;
-    field = nextField(field, lineEnd);
-    const unsigned long long inode = parseNumber(field, lineEnd, 10);
-    field = nextField(field, lineEnd);
-    if (inode != 0) {
-      ids_.insert({makedev(major, minor), static_cast<ino_t>(inode)});
-      const std::string_view path(field, static_cast<std::size_t>(lineEnd - field));
-      if (!path.empty() && path.front() == '/') {
-        std::string name(path);
-        if (mappedPaths.insert(name).second) addPath(name);
+// The processes are read on a thread of their own. Reading a process's tables waits for the
+// process's own memory lock, which a process stuck on a file system that stopped answering may
+// hold for good: a process that keeps the reading from going on for a second is passed over, and
+// the rest are read on a new thread.
+void FilesInUse::addProcesses(const char* procFolder, const MountTable& mounts) {
+  const std::vector<std::string> processes = processNumbers(procFolder);
+  struct Reading {
+    std::mutex mutex;
+    std::condition_variable progress;
+    std::size_t done = 0;
+    bool finished = false;
+    bool abandoned = false;
+    ProcessFiles found;
+  };
+  const auto table = std::make_shared<const MountTable>(mounts);
+  const std::string folder = procFolder;
+  for (std::size_t next = 0; next < processes.size();) {
+    const auto reading = std::make_shared<Reading>();
+    std::vector<std::string> numbers(processes.begin() + static_cast<std::ptrdiff_t>(next), processes.end());
+    std::thread([reading, table, folder, numbers = std::move(numbers)] {
+      const Descriptor procFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+      std::unordered_set<std::string> looked;
+      for (const std::string& number : numbers) {
+        ProcessFiles found;
+        const Descriptor processFd(::openat(procFd.get(), number.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (processFd.valid()) readProcessFiles(processFd.get(), std::stoi(number), *table, looked, found);
+        const std::lock_guard lock(reading->mutex);
+        if (reading->abandoned) return;
+        reading->found.used.merge(found.used);
+        reading->found.named.merge(found.named);
+        ++reading->done;
+        reading->progress.notify_all();
+      }
+      const std::lock_guard lock(reading->mutex);
+      reading->finished = true;
+      reading->progress.notify_all();
+    }).detach();
+    std::unique_lock lock(reading->mutex);
+    for (std::size_t seen = 0; !reading->finished; seen = reading->done) {
+      if (!reading->progress.wait_for(lock, std::chrono::seconds(1),
+                                      [&] { return reading->finished || reading->done != seen; })) {
+        reading->abandoned = true;
+        break;
       }
     }
-    p = lineEnd + 1;
+    ids_.merge(reading->found.used);
+    named_.merge(reading->found.named);
+    next += reading->done + (reading->finished ? 0 : 1);
   }
 }
 
 // Each line: "1: POSIX ADVISORY WRITE 1234 08:01:5678 0 EOF"; the device is hexadecimal.
 void FilesInUse::addLocks(int procFd) {
-  const std::string locks = readAll(procFd, "locks");
+  const std::string locks = readProcFile(procFd, "locks");
   std::size_t at = 0;
   while (at < locks.size()) {
     std::size_t end = locks.find('\n', at);
@@ -172,15 +138,6 @@ void FilesInUse::addLocks(int procFd) {
     if (std::sscanf(line.c_str(), "%*s %*s %*s %*s %*s %x:%x:%llu", &major, &minor, &inode) == 3)
       addNamed({makedev(major, minor), static_cast<ino_t>(inode)});
   }
-}
-
-void FilesInUse::addPath(const std::string& name) {
-  // A mapped file that was deleted is shown with this mark; nothing of that name is it any more.
-  static constexpr std::string_view kDeleted = " (deleted)";
-  if (name.size() > kDeleted.size() && name.compare(name.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
-    return;
-  FileId id;
-  if (cachedId(AT_FDCWD, name.c_str(), 0, id)) ids_.insert(id);
 }
 
 void FilesInUse::addNamed(const FileId& id) {
@@ -236,7 +193,7 @@ void FilesInUse::addBoundSockets() {
 }
 
 // A disk image attached to a loop device is a disk in use, whatever its name.
-void FilesInUse::addLoopBackingFiles(const char* sysFolder) {
+void FilesInUse::addLoopBackingFiles(const char* sysFolder, const MountTable& mounts) {
   Descriptor blockFd(::openat(AT_FDCWD, (std::string(sysFolder) + "/block").c_str(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   DIR* devices = blockFd.valid() ? ::fdopendir(blockFd.get()) : nullptr;
@@ -246,17 +203,17 @@ void FilesInUse::addLoopBackingFiles(const char* sysFolder) {
     if (std::strncmp(device->d_name, "loop", 4) != 0) continue;
     Descriptor loopFd(::openat(devicesFd, device->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!loopFd.valid()) continue;
-    std::string path = readAll(loopFd.get(), "loop/backing_file");
+    std::string path = readProcFile(loopFd.get(), "loop/backing_file");
     while (!path.empty() && path.back() == '\n') path.pop_back();
-    if (!path.empty() && path.front() == '/') addPath(path);
+    if (!path.empty() && path.front() == '/') addPathWithoutWaiting(path, mounts, ids_);
   }
   ::closedir(devices);
 }
 
 // After a heading line, each line: "Filename Type Size Used Priority", with blanks in the name
 // written as \040.
-void FilesInUse::addSwapFiles(int procFd) {
-  const std::string swaps = readAll(procFd, "swaps");
+void FilesInUse::addSwapFiles(int procFd, const MountTable& mounts) {
+  const std::string swaps = readProcFile(procFd, "swaps");
   std::size_t at = swaps.find('\n');
   while (at != std::string::npos) {
     const std::size_t lineEnd = std::min(swaps.find('\n', at + 1), swaps.size());
@@ -275,7 +232,7 @@ void FilesInUse::addSwapFiles(int procFd) {
       name += escaped ? static_cast<char>((code[0] - '0') * 64 + (code[1] - '0') * 8 + (code[2] - '0')) : line[i];
       if (escaped) i += 3;
     }
-    addPath(name);
+    addPathWithoutWaiting(name, mounts, ids_);
   }
 }
 

@@ -5,19 +5,28 @@
 #include <unordered_set>
 
 #include "platform/fileid.h"
+#include "platform/mounts.h"
 
 namespace platform {
 
 // The files and folders that running programs use, as far as this user may look: open
-// descriptors, mapped files (running executables, loaded libraries, mapped databases), working
-// folders, root folders, executables, files that hold a lock, socket files a program has bound,
-// the backing files of loop devices and active swap files. Taken once, as a snapshot; every look
-// at a file goes through the kernel's cached attributes, so a dead network or FUSE mount that a
-// program holds something on never makes the look wait.
+// descriptors (of every thread with a file table of its own), mapped files (running executables,
+// loaded libraries, mapped databases), working and root folders, executables, files that hold a
+// lock, socket files a program has bound, the backing files of loop devices and active swap files;
+// and the absolute paths programs name on their command lines and in their environments.
+//
+// A process this user may not read (another user's, or one that made itself non-dumpable: agents,
+// password managers, sandboxed browser children) shows only its command line; its locks and bound
+// sockets are in the machine-wide tables. Its open files, mappings, folders and environment stay
+// unknown. A process whose entries do not answer within a second (one stuck on a file system that
+// stopped answering) is passed over in the same way.
+//
+// Every look at a file goes through the kernel's cached attributes, and no path is looked up
+// through a mount that may wait, so a dead network or FUSE mount never makes the scan wait.
 class FilesInUse {
  public:
   // Looks through `procFolder` (the machine's /proc) and `sysFolder` (its /sys).
-  static FilesInUse scan(const char* procFolder = "/proc", const char* sysFolder = "/sys");
+  static FilesInUse scan(const MountTable& mounts, const char* procFolder = "/proc", const char* sysFolder = "/sys");
 
   // By device and inode.
   bool contains(const FileId& id) const { return ids_.contains(id); }
@@ -27,21 +36,20 @@ class FilesInUse {
   // Whether the bound sockets could be listed. Where they could not, every socket file counts as
   // bound.
   bool knowsBoundSockets() const { return socketsListed_; }
+  // Absolute, clean paths that running programs name.
+  const std::unordered_set<std::string>& namedPaths() const { return named_; }
 
  private:
-  using PathSet = std::unordered_set<std::string>;
-  void addProcess(int processFd, PathSet& mappedPaths);
-  void addLinksIn(int processFd, const char* folder);
-  void addMaps(int processFd, PathSet& mappedPaths);
   void addLocks(int procFd);
   void addBoundSockets();
-  void addLoopBackingFiles(const char* sysFolder);
-  void addSwapFiles(int procFd);
+  void addLoopBackingFiles(const char* sysFolder, const MountTable& mounts);
+  void addSwapFiles(int procFd, const MountTable& mounts);
+  void addProcesses(const char* procFolder, const MountTable& mounts);
   void addNamed(const FileId& id);
-  void addPath(const std::string& path);
 
   FileIdSet ids_;
   std::unordered_set<ino_t> inodes_;
+  std::unordered_set<std::string> named_;
   bool socketsListed_ = false;
 };
 

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -41,7 +43,7 @@ QStringList desktopSpecialFolders() {
   return folders;
 }
 
-KeptFolders KeptFolders::ofThisSession() {
+KeptFolders KeptFolders::ofThisSession(const MountTable& mounts) {
   const QString home = homeFolder();
   QStringList folders{home,
                       userDatabaseHome(),
@@ -61,29 +63,42 @@ KeptFolders KeptFolders::ofThisSession() {
   // The program's folder and the places its catalogues and help page may be kept in.
   const QString program = programFolder();
   folders << program << installedShareFolder(program) << userDataFolder();
-  return of(folders);
+  return of(folders, mounts);
 }
 
-KeptFolders KeptFolders::of(const QStringList& folders) {
+KeptFolders KeptFolders::of(const QStringList& folders, const MountTable& mounts) {
   KeptFolders kept;
   for (const QString& folder : folders)
-    if (QDir::isAbsolutePath(folder)) kept.add(folder);
+    if (QDir::isAbsolutePath(folder)) kept.add(folder, mounts);
   return kept;
 }
 
+namespace {
+
+bool cachedIdOf(int fd, FileId& id) {
+  struct statx sx;
+  if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_INO, &sx) != 0) return false;
+  id = {makedev(sx.stx_dev_major, sx.stx_dev_minor), static_cast<ino_t>(sx.stx_ino)};
+  return true;
+}
+
+}  // namespace
+
 // The folder is found as the system finds it (links followed: whatever a link leads to is what
-// must stay), then every folder above it by "..", as the file system itself sees them.
-void KeptFolders::add(const QString& folder) {
-  Descriptor fd(::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-  struct stat st;
-  if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return;
-  kept_.insert(idOf(st));
+// must stay), then every folder above it by "..", as the file system itself sees them. Where the
+// way goes on inside a mount that may wait, the folder that holds that mount holds the kept one.
+void KeptFolders::add(const QString& folder, const MountTable& mounts) {
+  Reached reached = openWithoutWaiting(folder, mounts);
+  Descriptor fd = std::move(reached.fd);
+  FileId id;
+  if (!fd.valid() || !cachedIdOf(fd.get(), id)) return;
+  (reached.whole ? kept_ : holders_).insert(id);
   for (;;) {
     Descriptor parent(::openat(fd.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    struct stat up;
-    if (!parent.valid() || ::fstat(parent.get(), &up) != 0 || idOf(up) == idOf(st)) return;
-    holders_.insert(idOf(up));
-    st = up;
+    FileId up;
+    if (!parent.valid() || !cachedIdOf(parent.get(), up) || up == id) return;
+    holders_.insert(up);
+    id = up;
     fd = std::move(parent);
   }
 }

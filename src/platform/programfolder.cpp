@@ -21,7 +21,7 @@ bool userMayWrite(const QString& folder) { return ::access(QFile::encodeName(fol
 }  // namespace
 
 QString installedShareFolder(const QString& executableFolder) {
-  return withSeparator(QDir::cleanPath(executableFolder + QStringLiteral("/../share/sieciownik")));
+  return withSeparator(QDir::cleanPath(executableFolder + QStringLiteral("/" SIECIOWNIK_DATA_FROM_PROGRAM)));
 }
 
 QString userDataFolder() { return withSeparator(userDataHome() + QStringLiteral("/sieciownik")); }

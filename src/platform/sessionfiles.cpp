@@ -7,6 +7,7 @@
 
 #include "platform/descriptor.h"
 #include "platform/inuse.h"
+#include "platform/pathtext.h"
 
 namespace platform {
 namespace {
@@ -67,6 +68,31 @@ bool lockNamesRunningProcess(int folderFd, const char* name, bool isLink) {
   const pid_t pid = trailingNumber(std::string_view(text, static_cast<std::size_t>(length)));
   // Process 1 always runs; a file naming it says nothing about a program that holds it.
   return pid > 1 && processIsRunning(pid);
+}
+
+void addNamedPaths(std::string_view nulSeparated, bool isEnvironment, std::unordered_set<std::string>& into) {
+  const auto addIfAbsolute = [&into](std::string_view path) {
+    if (!path.empty() && path.front() == '/') into.insert(cleanAbsolutePath(path));
+  };
+  for (std::size_t at = 0; at < nulSeparated.size();) {
+    const std::size_t end = std::min(nulSeparated.find('\0', at), nulSeparated.size());
+    const std::string_view item = nulSeparated.substr(at, end - at);
+    at = end + 1;
+    const std::size_t equals = item.find('=');
+    if (!isEnvironment) {
+      addIfAbsolute(item);
+      if (equals != std::string_view::npos) addIfAbsolute(item.substr(equals + 1));
+      continue;
+    }
+    // Where a shell was before, not where it is.
+    if (equals == std::string_view::npos || item.substr(0, equals) == "OLDPWD") continue;
+    const std::string_view value = item.substr(equals + 1);
+    for (std::size_t from = 0; from <= value.size();) {
+      const std::size_t colon = std::min(value.find(':', from), value.size());
+      addIfAbsolute(value.substr(from, colon - from));
+      from = colon + 1;
+    }
+  }
 }
 
 }  // namespace platform

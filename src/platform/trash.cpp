@@ -7,11 +7,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/folders.h"
+#include "platform/mounts.h"
 #include "platform/descriptor.h"
 #include "platform/nofollow.h"
 #include "platform/safedelete.h"
@@ -31,34 +31,9 @@ bool isStickyFolder(const QString& path) {
 
 // Kernel and pseudo file systems never hold a user's trash. Network and FUSE file systems are left
 // out too: one whose server is away would make the step wait for it, and a shared disk's trash is
-// its own machine's to empty.
-bool isLocalRealFileSystem(const QByteArray& type) {
-  static const std::set<QByteArray> skipped{
-      "proc",      "sysfs",      "devtmpfs", "devpts",    "cgroup",    "cgroup2",  "securityfs", "debugfs",
-      "tracefs",   "configfs",   "fusectl",  "mqueue",    "hugetlbfs", "pstore",   "bpf",        "binfmt_misc",
-      "autofs",    "rpc_pipefs", "nsfs",     "efivarfs",  "selinuxfs", "squashfs", "nfs",        "nfs4",
-      "cifs",      "smb3",       "smbfs",    "ncpfs",     "9p",        "afs",      "ceph",       "glusterfs",
-      "lustre",    "davfs",      "fuse"};
-  // fuseblk is a local disk driven through FUSE (NTFS); fuse.<name> is a program's own file system.
-  return !skipped.contains(type) && !type.startsWith("fuse.");
-}
-
-// The mount table escapes blanks and a few other characters as \ooo.
-QString unescapeMountPath(const QByteArray& field) {
-  QByteArray path;
-  for (qsizetype i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      bool ok = false;
-      const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-      if (ok) {
-        path.append(char(code));
-        i += 3;
-        continue;
-      }
-    }
-    path.append(field[i]);
-  }
-  return QFile::decodeName(path);
+// its own machine's to empty. fuseblk is a local disk driven through FUSE (NTFS).
+bool holdsTrash(const Mount& mount) {
+  return !isPseudoFileSystem(mount.type) && (!fileSystemMayWait(mount.type) || mount.type == "fuseblk");
 }
 
 // The top folders of the mounted local file systems that belong to this machine: all of them
@@ -67,12 +42,10 @@ QStringList mountTopFolders() {
   const QString root = machineRoot();
   QStringList tops;
   if (root != QLatin1String("/")) tops << root;
-  QFile mounts(QStringLiteral("/proc/self/mounts"));
-  if (!mounts.open(QIODevice::ReadOnly)) return tops;
-  for (const QByteArray& line : mounts.readAll().split('\n')) {
-    const QList<QByteArray> fields = line.split(' ');
-    if (fields.size() < 3 || !isLocalRealFileSystem(fields[2])) continue;
-    const QString mountPoint = QDir::cleanPath(unescapeMountPath(fields[1]));
+  const MountTable table = MountTable::ofThisProcess();
+  for (const Mount& mount : table.mounts()) {
+    if (!holdsTrash(mount)) continue;
+    const QString mountPoint = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(mount.point)));
     const bool onThisMachine = root == QLatin1String("/") || mountPoint == root ||
                                mountPoint.startsWith(root + QLatin1Char('/'));
     if (onThisMachine && !tops.contains(mountPoint)) tops << mountPoint;
@@ -115,9 +88,10 @@ void removeDescriptionsOfGoneItems(const QString& trash, SafeDeletion& step) {
     return;
   }
   const QString suffix = QStringLiteral(".trashinfo");
+  QStringList gone;
   for (const QString& name : QDir(info).entryList(QDir::Files | QDir::Hidden | QDir::System))
-    if (!name.endsWith(suffix) || !left->contains(name.chopped(suffix.size())))
-      step.deleteFile(info + QLatin1Char('/') + name);
+    if (!name.endsWith(suffix) || !left->contains(name.chopped(suffix.size()))) gone << name;
+  step.deleteFiles(info, gone);
 }
 
 }  // namespace

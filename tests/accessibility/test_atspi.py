@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Drives the running program from outside over AT-SPI, as a screen reader user would: switches
-categories, selects a region and a station, and reads the station's details."""
+categories, selects a region and a station, reads the station's details, and finds a station by
+name with the keyboard alone."""
 import os
 import subprocess
 import sys
@@ -103,6 +104,26 @@ def control_key(keysym):
     time.sleep(0.4)
 
 
+DOWN, HOME, RETURN, ESCAPE = 0xFF54, 0xFF50, 0xFF0D, 0xFF1B  # X keysyms
+
+
+def key(keysym):
+    pyatspi.Registry.generateKeyboardEvent(keysym, None, pyatspi.KEY_SYM)
+    time.sleep(0.3)
+
+
+def type_text(text):
+    """Types ASCII letters, a key each."""
+    for letter in text:
+        pyatspi.Registry.generateKeyboardEvent(ord(letter), None, pyatspi.KEY_SYM)
+        time.sleep(0.1)
+    time.sleep(0.4)
+
+
+def found_list():
+    return (find_all(app, named("list", "Znalezione stacje")) or [None])[0]
+
+
 def text_of(node):
     t = node.queryText()
     return t.getText(0, t.characterCount)
@@ -139,6 +160,34 @@ try:
     check(kind is not None and text_of(kind) != "", "the encoding line is filled")
     start = (find_all(app, named("push button", "START")) or [None])[0]
     check(start is not None and start.getState().contains(pyatspi.STATE_ENABLED), "START is enabled")
+
+    # The station finder by keyboard alone: Ctrl+F, typing, Down, Enter; Escape leaves all as it was.
+    control_key(ord("f"))
+    finder = wait_for(lambda: (find_all(app, named("text", "Znajdź stację")) or [None])[0])
+    check(finder is not None and wait_for(lambda: finder.getState().contains(pyatspi.STATE_FOCUSED)),
+          "Ctrl+F puts the focus in a field named 'Znajdź stację'")
+    type_text("lodz")
+    found = wait_for(lambda: (find_all(app, named("list", "Znalezione stacje")) or [None])[0])
+    check(found is not None, "the results are a list named 'Znalezione stacje'")
+    if found is not None:
+        check(wait_for(lambda: [c.name for c in children(found)][:1] == ["Radio Łódź — Polska"]),
+              "'lodz' finds 'Radio Łódź — Polska': %r" % [c.name for c in children(found)])
+        key(DOWN)
+        check(wait_for(lambda: found.getState().contains(pyatspi.STATE_FOCUSED)), "Down moves into the results")
+        key(RETURN)
+        check(wait_for(lambda: not find_all(app, named("text", "Znajdź stację"))), "Enter closes the finder")
+        check(wait_for(lambda: text_of(details) == "Radio Łódź"), "Enter selects the station: %r" % text_of(details))
+        check(wait_for(lambda: stations.getState().contains(pyatspi.STATE_FOCUSED)), "the station list has the focus")
+    control_key(ord("f"))
+    type_text("qqq")
+    check(wait_for(lambda: [c.name for c in children(found_list())] == ["Brak stacji o takiej nazwie"]),
+          "no station found says so")
+    key(ESCAPE)
+    check(wait_for(lambda: not find_all(app, named("text", "Znajdź stację"))), "Escape closes the finder")
+    check(process.poll() is None and text_of(details) == "Radio Łódź", "Escape closes nothing else, changes nothing")
+    check(wait_for(lambda: stations.getState().contains(pyatspi.STATE_FOCUSED)), "the focus is back in the station list")
+    key(HOME)
+    check(wait_for(lambda: text_of(details) == first.name), "Home chooses the first station again")
 
     # Each group box is announced by its own caption, an empty place by nothing.
     check(group_named("Wybierz kraj oraz program:") is not None, "the radio panel's group reads its own caption")

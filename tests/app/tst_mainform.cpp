@@ -232,24 +232,25 @@ class MainFormTest : public QObject {
     QCOMPARE(h.bannerLoads[0].scheme(), QStringLiteral("https"));
   }
 
+  // Online, every tick loads the banner; offline, it empties the strip (an empty page).
   void bannerWaitsForTheConnection() {
     Harness h;
     QTimer& timer = h.form->bannerTimer();
     QCOMPARE(timer.interval(), app::kBannerFirstTickMs);
     h.form->BannerTimerTimer();
     QCOMPARE(timer.interval(), 3000);
-    QVERIFY(h.bannerLoads.isEmpty());
+    QCOMPARE(h.bannerLoads, QList<QUrl>{QUrl()});
     h.online = true;
     h.form->BannerTimerTimer();
     QCOMPARE(timer.interval(), 600000);
-    QCOMPARE(h.bannerLoads.size(), 1);
-    QCOMPARE(h.bannerLoads[0].path(), QStringLiteral("/siecio/bannery/"));
+    QCOMPARE(h.bannerLoads.size(), 2);
+    QCOMPARE(h.bannerLoads[1].path(), QStringLiteral("/siecio/bannery/"));
     h.form->BannerTimerTimer();
-    QCOMPARE(h.bannerLoads.size(), 2);  // reloaded every tick while online
+    QCOMPARE(h.bannerLoads[2], h.bannerLoads[1]);  // reloaded every tick while online
     h.online = false;
     h.form->BannerTimerTimer();
     QCOMPARE(timer.interval(), 3000);
-    QCOMPARE(h.bannerLoads.size(), 2);
+    QCOMPARE(h.bannerLoads.last(), QUrl());
     // It runs from the first paint on and keeps running.
     QVERIFY(!timer.isActive());
     h.showAndPaint();
@@ -263,6 +264,18 @@ class MainFormTest : public QObject {
     QCOMPARE(h.bannerLoads.size(), 1);
     QCOMPARE(app::bannerTick({}), (app::BannerTick{600000, true}));
     QCOMPARE(app::bannerTick([] { return false; }), (app::BannerTick{3000, false}));
+  }
+
+  // Packagers and testers point the strip elsewhere, or nowhere: set empty, there is no banner.
+  void bannerAddressFromTheEnvironment() {
+    Harness h(false);
+    qputenv("SIECIOWNIK_BANNER_URL", "http://127.0.0.1:8/siecio/bannery/");
+    h.form->BannerTimerTimer();
+    qputenv("SIECIOWNIK_BANNER_URL", "");
+    h.form->BannerTimerTimer();
+    qunsetenv("SIECIOWNIK_BANNER_URL");
+    QCOMPARE(h.bannerLoads, (QList<QUrl>{QUrl("http://127.0.0.1:8/siecio/bannery/"), QUrl()}));
+    QCOMPARE(app::bannerPage(), QUrl(app::kBannerPage));
   }
 
   void helpAndProducerGoToTheShell() {

@@ -1,9 +1,10 @@
 # Fails when a library that must build without widgets (the platform core, the catalogue, the
-# station sources, the search addresses, the cleaning steps) or the catalogue tool has the Qt Widgets
-# or Gui headers on a compile line, or when the tool links either library.
+# station sources, the station finder's matching, the search addresses, the cleaning steps) or the
+# catalogue tool has the Qt Widgets or Gui headers on a compile line, or when the tool links either
+# library.
 # Run as: cmake -DCOMMANDS=compile_commands.json -DBUILD_FILE=build.ninja -P widgetfree.cmake
 cmake_minimum_required(VERSION 3.25)
-set(widget_free platform catalogue catalogue_sources search privacy sieciownik-feed)
+set(widget_free platform catalogue catalogue_sources stationfinder search privacy sieciownik-feed)
 
 file(READ "${COMMANDS}" commands)
 string(JSON count LENGTH "${commands}")

@@ -18,69 +18,18 @@
 #include "privacy/privacyctl.h"
 #include "support/filebytes.h"
 #include "support/sandbox.h"
+#include "cleanerfixture.h"
 #include "treebuilder.h"
 
+using namespace cleanerfixture;
 using namespace treebuilder;
 
 namespace {
-
-using Tree = QMap<QString, QByteArray>;
-
-// The entries of a snapshot under one of its folders, with that folder.
-Tree under(const Tree& tree, const QString& folder) {
-  Tree part;
-  for (auto it = tree.begin(); it != tree.end(); ++it)
-    if (it.key() == folder || it.key().startsWith(folder + '/')) part.insert(it.key(), it.value());
-  return part;
-}
-
-Tree keptParts(const Tree& tree, const QStringList& folders) {
-  Tree kept;
-  for (const QString& folder : folders) kept.insert(under(tree, folder));
-  return kept;
-}
-
-void cleanTemporaryFiles() {
-  privacy::PrivacyCtl privacy([] {});
-  privacy.CleanTempFiles();
-}
-
-// A process that runs until the test ends.
-struct Running {
-  QProcess process;
-  ~Running() {
-    process.terminate();
-    if (!process.waitForFinished(10000)) {
-      process.kill();
-      process.waitForFinished();
-    }
-  }
-};
 
 mode_t modeOf(const QString& path) {
   struct stat st {};
   return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
-
-// Runs `then` on a thread of its own the moment `folder` (or something in it) is first opened.
-class OnFirstOpen {
- public:
-  OnFirstOpen(const QString& folder, std::function<void()> then) : watch_(::inotify_init1(IN_CLOEXEC)) {
-    ::inotify_add_watch(watch_, QFile::encodeName(folder).constData(), IN_OPEN);
-    thread_ = std::thread([this, then = std::move(then)] {
-      alignas(inotify_event) char event[4096];
-      if (::read(watch_, event, sizeof event) > 0) then();
-    });
-  }
-  ~OnFirstOpen() {
-    thread_.join();
-    ::close(watch_);
-  }
-
- private:
-  int watch_;
-  std::thread thread_;
-};
 
 }  // namespace
 
@@ -321,7 +270,7 @@ class CleanerSafetyTest : public QObject {
     const QString pictures = sandbox.home() + "/Obrazy";
     QVERIFY(QDir().mkpath(pictures));
     {
-      OnFirstOpen user(photos, [&] { ::rename(QFile::encodeName(photos).constData(), QFile::encodeName(pictures + "/zdjecia").constData()); });
+      OnFirstEvent user(photos, IN_OPEN, [&] { ::rename(QFile::encodeName(photos).constData(), QFile::encodeName(pictures + "/zdjecia").constData()); });
       cleanTemporaryFiles();
     }
     Tree after = snapshot(pictures + "/zdjecia");
@@ -339,7 +288,7 @@ class CleanerSafetyTest : public QObject {
       for (int file = 0; file < 20; ++file) QVERIFY(writeFile(tmp + QString("/d%1/old%2.tmp").arg(folder).arg(file)));
     std::vector<int> held;
     {
-      OnFirstOpen programs(tmp, [&] {
+      OnFirstEvent programs(tmp, IN_OPEN, [&] {
         for (int folder = 0; folder < 200; ++folder)
           held.push_back(::open(QFile::encodeName(tmp + QString("/d%1/new.part").arg(folder)).constData(),
                                 O_CREAT | O_WRONLY | O_CLOEXEC, 0600));

@@ -34,9 +34,9 @@ class FileSink final : public app::CatalogueSink {
     loadTvFeed(folder_ + kTvFeedName, tv_);
     loadRadioFeed(folder_ + kRadioFeedName, radio_);
   }
-  const TvStations& tvStations() const override { return tv_; }
-  const RadioStations& radioStations() const override { return radio_; }
-  SaveResult replace(TvStations tv, RadioStations radio) override {
+  SaveResult replace(const TvRebuild& rebuildTv, const RadioRebuild& rebuildRadio) override {
+    TvStations tv = rebuildTv(tv_);
+    RadioStations radio = rebuildRadio(radio_);
     const SaveResult saved = app::writeBothCatalogues(folder_ + kTvFeedName, tv, folder_ + kRadioFeedName, radio);
     if (saved.ok) {
       tv_ = std::move(tv);

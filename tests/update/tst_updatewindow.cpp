@@ -114,6 +114,28 @@ class UpdateWindowTest : public QObject {
     QCOMPARE(radio.size(), std::size_t(8));
   }
 
+  // Another program adds a favourite while the lists come in: the update keeps it.
+  void aFavouriteWrittenMeanwhileByAnotherProgramStays() {
+    Program p;
+    p.server.route("/channels.json", {200, fixture("tv-channels.json"), 300});
+    p.boxes.answers = {true};
+    p.find<QPushButton>("UpdateButton")->click();
+    QTRY_VERIFY(!p.server.paths.empty());
+    QVERIFY(p.boxes.shown.empty());
+    const TvStation theirs{QStringLiteral("Cudza TV"), {}, {}, QStringLiteral("http://cudza.example/tv"), 0, 0, 8, 0, true};
+    TvStations onDisk;
+    loadTvFeed(p.folder + kTvFeedName, onDisk);
+    onDisk.push_back(theirs);
+    QVERIFY(saveTvFeed(p.folder + kTvFeedName, onDisk).ok);
+    QTRY_VERIFY(!p.boxes.shown.empty());
+    TvStations tv;
+    loadTvFeed(p.folder + kTvFeedName, tv);
+    QCOMPARE(tv.size(), std::size_t(8));
+    QCOMPARE(tv[0].Name, QStringLiteral("Moja TV"));
+    QCOMPARE(tv[1], theirs);
+    QVERIFY(tv == p.form->stationBrowser().tvStations());
+  }
+
   void cancelThroughTheWindow() {
     Program p;
     const QByteArray tvBefore = fileBytes(p.folder + kTvFeedName);

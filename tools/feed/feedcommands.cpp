@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "catalogue/feedfile.h"
+#include "catalogue/feedlock.h"
 #include "stationjson.h"
 #include "textform.h"
 
@@ -84,6 +85,13 @@ int encode(const QString& inputPath, const QString& outputPath, InputForm form, 
   if (!problems.empty()) {
     io.err << "error: " << problems.size() << (problems.size() == 1 ? " line" : " lines") << " not valid; "
            << outputPath << " not written\n";
+    return kExitFailure;
+  }
+  // A running program checks and writes its catalogue under this lock: it then finds the new file
+  // and shows it, instead of writing its own list over it.
+  const catalogue::FeedLock lock(outputPath);
+  if (!lock.ok()) {
+    io.err << "error: " << lock.error() << "\n";
     return kExitFailure;
   }
   const catalogue::SaveResult saved = save(outputPath, stations);

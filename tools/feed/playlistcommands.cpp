@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "catalogue/feedfile.h"
+#include "catalogue/feedlock.h"
 #include "catalogue/sources/directories.h"
 #include "catalogue/sources/jsonlist.h"
 #include "catalogue/sources/playlist.h"
@@ -172,6 +173,12 @@ template <class Stations>
 int writeCatalogue(const Stations& stations, const QString& output, ToolStreams& io) {
   if (stations.empty()) {
     io.err << "error: no station could be taken from the input\n";
+    return kExitFailure;
+  }
+  // As encode: under the lock a running program takes to check and write its catalogue.
+  const FeedLock lock(output);
+  if (!lock.ok()) {
+    io.err << "error: " << lock.error() << "\n";
     return kExitFailure;
   }
   SaveResult saved;

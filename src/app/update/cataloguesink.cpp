@@ -8,21 +8,17 @@ namespace app {
 BrowserCatalogueSink::BrowserCatalogueSink(browser::StationBrowser& browser, QString catalogueFolder)
     : browser_(browser), catalogueFolder_(std::move(catalogueFolder)) {}
 
-const catalogue::TvStations& BrowserCatalogueSink::tvStations() const { return browser_.tvStations(); }
-const catalogue::RadioStations& BrowserCatalogueSink::radioStations() const { return browser_.radioStations(); }
-
 QString BrowserCatalogueSink::refusal() const { return browser_.changeRefusal(); }
 
-catalogue::SaveResult BrowserCatalogueSink::replace(catalogue::TvStations tv, catalogue::RadioStations radio) {
+catalogue::SaveResult BrowserCatalogueSink::replace(const TvRebuild& tv, const RadioRebuild& radio) {
   if (const QString refused = refusal(); !refused.isEmpty()) return {false, refused};
-  // Both files first, so that a failure leaves the arrays as they are too.
-  const catalogue::SaveResult written = writeBothCatalogues(catalogueFolder_ + catalogue::kTvFeedName, tv,
-                                                            catalogueFolder_ + catalogue::kRadioFeedName, radio);
-  if (!written.ok) return written;
-  browser_.tvStations() = std::move(tv);
-  browser_.radioStations() = std::move(radio);
-  browser_.RefreshLists();
-  return written;
+  const QString tvPath = catalogueFolder_ + catalogue::kTvFeedName;
+  const QString radioPath = catalogueFolder_ + catalogue::kRadioFeedName;
+  // Both files, or neither: a failure leaves the arrays as they are too.
+  return browser_.ReplaceCatalogues(tv, radio,
+                                    [&](const catalogue::TvStations& newTv, const catalogue::RadioStations& newRadio) {
+                                      return writeBothCatalogues(tvPath, newTv, radioPath, newRadio);
+                                    });
 }
 
 }  // namespace app

@@ -57,8 +57,10 @@ void UpdateController::finished(const UpdateOutcome& outcome) {
   }
   if (!boxes_.askQuestion(mainWindow_, updateQuestion(outcome.tv.size(), outcome.radio.size()))) return;
   using catalogue::sources::favouritesAndFetched;
-  const catalogue::SaveResult saved = sink_->replace(favouritesAndFetched(sink_->tvStations(), outcome.tv),
-                                                     favouritesAndFetched(sink_->radioStations(), outcome.radio));
+  // The favourites are taken from the files as they are when they are written.
+  const catalogue::SaveResult saved = sink_->replace(
+      [&](const catalogue::TvStations& current) { return favouritesAndFetched(current, outcome.tv); },
+      [&](const catalogue::RadioStations& current) { return favouritesAndFetched(current, outcome.radio); });
   if (!saved.ok)
     boxes_.showError(mainWindow_, QStringLiteral("Nie udało się zapisać nowych list stacji; obecne listy pozostały bez zmian.\n") +
                                       saved.error);
