@@ -160,6 +160,54 @@ Import importPlaylist(const QString& playlist, const QString& output) {
           time.exitStatus() == QProcess::NormalExit ? time.exitCode() : -1};
 }
 
+struct Round {
+  double fetchMs = 0;
+  double mapMs = 0;
+  double longestBlockMs = 0;
+  std::size_t radio = 0;
+  std::size_t tv = 0;
+};
+
+std::optional<Round> runUpdate(const QString& base) {
+  app::UpdateSources sources;
+  sources.radioStations = {QUrl(base + QStringLiteral("/json/stations?hidebroken=true"))};
+  sources.tvChannels = QUrl(base + QStringLiteral("/channels.json"));
+  sources.tvStreams = QUrl(base + QStringLiteral("/streams.json"));
+  app::CatalogueUpdate update(sources, app::UpdateLimits{});
+
+  // The user-interface thread's pulse: how long it went without handling a timer event.
+  QElapsedTimer sincePulse;
+  double longestBlockMs = 0;
+  QTimer pulse;
+  pulse.setInterval(5);
+  QObject::connect(&pulse, &QTimer::timeout, [&] {
+    longestBlockMs = std::max(longestBlockMs, sincePulse.nsecsElapsed() / 1e6);
+    sincePulse.restart();
+  });
+
+  QElapsedTimer clock;
+  double mappingStartedMs = -1;
+  std::optional<app::UpdateOutcome> outcome;
+  QObject::connect(&update, &app::CatalogueUpdate::progress, [&](const QString& text, int) {
+    if (mappingStartedMs < 0 && text.startsWith(QStringLiteral("Przetwarzanie"))) mappingStartedMs = clock.nsecsElapsed() / 1e6;
+  });
+  QObject::connect(&update, &app::CatalogueUpdate::finished, [&](const app::UpdateOutcome& result) { outcome = result; });
+  clock.start();
+  sincePulse.start();
+  pulse.start();
+  update.start();
+  while (!outcome) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  const double totalMs = clock.nsecsElapsed() / 1e6;
+  pulse.stop();
+  if (outcome->status != app::UpdateOutcome::Fetched) {
+    std::fprintf(stderr, "update failed: %s\n", qPrintable(outcome->error));
+    return std::nullopt;
+  }
+  // The pulse's own interval is not blocking.
+  return Round{mappingStartedMs, totalMs - mappingStartedMs, std::max(0.0, longestBlockMs - pulse.interval()),
+               outcome->radio.size(), outcome->tv.size()};
+}
+
 constexpr int kTvChannels = 35'000;
 constexpr int kTvStreams = 12'000;
 const char* const kAnswerFiles[] = {"radio.json", "channels.json", "streams.json"};

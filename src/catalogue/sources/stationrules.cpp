@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/flags.h"
@@ -45,22 +47,28 @@ const Keyword kKeywords[] = {
     {"xxx", kAdult}, {"adult", kAdult}, {"erotic", kAdult}, {"erotyczne", kAdult}, {"nsfw", kAdult},
 };
 
-// The keywords in code-point order, for a look-up without building a text.
-const std::vector<std::pair<QString, quint8>>& keywordTable() {
-  static const std::vector<std::pair<QString, quint8>> table = [] {
-    std::vector<std::pair<QString, quint8>> built;
-    for (const Keyword& keyword : kKeywords) built.emplace_back(QString::fromUtf8(keyword.word), keyword.bits);
-    std::sort(built.begin(), built.end());
-    return built;
-  }();
-  return table;
-}
+// The keywords by their text, for a look-up without building a text.
+class KeywordTable {
+ public:
+  KeywordTable() {
+    texts_.reserve(std::size(kKeywords));
+    for (const Keyword& keyword : kKeywords) texts_.push_back(QString::fromUtf8(keyword.word));
+    for (std::size_t i = 0; i < texts_.size(); ++i)
+      bits_.emplace(std::u16string_view(QStringView(texts_[i]).utf16(), std::size_t(texts_[i].size())), kKeywords[i].bits);
+  }
+  quint8 bitsOf(QStringView word) const {
+    const auto found = bits_.find(std::u16string_view(word.utf16(), std::size_t(word.size())));
+    return found != bits_.end() ? found->second : 0;
+  }
+
+ private:
+  std::vector<QString> texts_;
+  std::unordered_map<std::u16string_view, quint8> bits_;
+};
 
 quint8 bitsOf(QStringView word) {
-  const auto& table = keywordTable();
-  const auto found = std::lower_bound(table.begin(), table.end(), word,
-                                      [](const auto& entry, QStringView w) { return QStringView(entry.first) < w; });
-  return found != table.end() && QStringView(found->first) == word ? found->second : 0;
+  static const KeywordTable table;
+  return table.bitsOf(word);
 }
 
 bool isAscii(QStringView text) {

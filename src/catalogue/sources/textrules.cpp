@@ -85,40 +85,79 @@ bool isNetworkScheme(QStringView scheme) {
 
 }  // namespace
 
-QString feedSafeName(QStringView text) {
-  // Printable ASCII, as most names are: both code pages have it, and only blanks need tidying.
-  if (std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u' ' && c <= u'~'; })) {
-    QString line = text.toString().simplified();
-    for (QChar c : line)
-      if (c.isLetterOrNumber()) return line;
-    return {};
+namespace {
+
+// A name written unit by unit: blanks and control characters folded to single spaces as
+// simplified() folds them, and whether a letter or a digit was kept.
+class SafeNameWriter {
+ public:
+  explicit SafeNameWriter(qsizetype expected) : line_(std::max<qsizetype>(expected, 8), Qt::Uninitialized) {
+    data_ = reinterpret_cast<char16_t*>(line_.data());
   }
-  QString line;
-  line.reserve(text.size());
-  for (QChar c : text) line += (c.category() == QChar::Other_Control || c.isSpace()) ? QLatin1Char(' ') : c;
-  line = line.simplified();
-  if (!representable(line)) {
-    QString folded;
-    folded.reserve(line.size());
-    for (qsizetype i = 0; i < line.size(); ++i) {
-      const QChar c = line[i];
-      if (!c.isSurrogate() && representable(QStringView(&c, 1))) {
-        folded += c;
-        continue;
-      }
-      // One code point, a lone half of a pair counting as the replacement character.
-      char32_t point = QChar::ReplacementCharacter;
-      if (c.isHighSurrogate() && i + 1 < line.size() && line[i + 1].isLowSurrogate())
-        point = QChar::surrogateToUcs4(c, line[++i]);
-      else if (!c.isSurrogate())
-        point = c.unicode();
-      folded += spelledOut(point);
+
+  // A unit that both code pages have, or a blank.
+  void add(QChar c) {
+    const char16_t unit = c.unicode();
+    bool blank;
+    if (unit < 0x80) {
+      blank = unit <= u' ' || unit == 0x7F;
+      readable_ = readable_ || (!blank && (unit | 0x20) >= u'a' && (unit | 0x20) <= u'z') || (unit >= u'0' && unit <= u'9');
+    } else {
+      blank = isBlank(c);
+      readable_ = readable_ || (!blank && c.isLetterOrNumber());
     }
-    line = folded.simplified();
+    if (blank) {
+      blankPending_ = size_ > 0;
+      return;
+    }
+    if (blankPending_) put(u' ');
+    blankPending_ = false;
+    put(unit);
   }
-  for (QChar c : line)
-    if (c.isLetterOrNumber()) return line;
-  return {};
+
+  static bool isBlank(QChar c) { return c.category() == QChar::Other_Control || c.isSpace(); }
+
+  QString take() {
+    if (!readable_) return {};
+    line_.truncate(size_);
+    return std::move(line_);
+  }
+
+ private:
+  void put(char16_t unit) {
+    if (size_ == line_.size()) {
+      line_.resize(2 * size_);
+      data_ = reinterpret_cast<char16_t*>(line_.data());
+    }
+    data_[size_++] = unit;
+  }
+
+  QString line_;
+  char16_t* data_ = nullptr;
+  qsizetype size_ = 0;
+  bool blankPending_ = false;
+  bool readable_ = false;
+};
+
+}  // namespace
+
+QString feedSafeName(QStringView text) {
+  SafeNameWriter name(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.unicode() < 0x80 || (!c.isSurrogate() && (SafeNameWriter::isBlank(c) || representable(QStringView(&c, 1))))) {
+      name.add(c);
+      continue;
+    }
+    // One code point, a lone half of a pair counting as the replacement character.
+    char32_t point = QChar::ReplacementCharacter;
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+      point = QChar::surrogateToUcs4(c, text[++i]);
+    else if (!c.isSurrogate())
+      point = c.unicode();
+    for (const QChar part : spelledOut(point)) name.add(part);
+  }
+  return name.take();
 }
 
 QString streamAddress(QStringView text) {
