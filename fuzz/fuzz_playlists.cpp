@@ -2,8 +2,9 @@
 // radio and the TV directory. The first byte chooses the importer; for the TV directory a zero
 // byte separates the channel list from the stream list. Besides crashes it checks what the
 // importers promise: every station they make can be stored in a catalogue file and comes back
-// from it unchanged, names are unique within a region, and a catalogue exported as a playlist and
-// imported again gives the same stations.
+// from it unchanged, names are unique within a region, a catalogue exported as a playlist and
+// imported again gives the same stations, and an M3U playlist read line by line from its bytes
+// gives the stations of the playlist read whole.
 #include <QStringList>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "catalogue/sources/directories.h"
 #include "catalogue/sources/playlist.h"
 #include "catalogue/sources/playlistmapping.h"
+#include "catalogue/sources/stationorder.h"
 #include "catalogue/stationnames.h"
 #include "platform/texttrim.h"
 
@@ -102,6 +104,23 @@ void checkPlaylist(const Playlist& playlist) {
   checkImported(radioStationsFromPlaylist(playlist));
 }
 
+// A playlist read line by line from its bytes, as the catalogue tool imports a large one, gives
+// the stations of the playlist read whole.
+void checkStreamedM3u(const QByteArray& bytes) {
+  TvStations streamed;
+  M3uReader reader(
+      [&streamed](PlaylistEntry& entry) {
+        if (auto station = tvStationFromEntry(entry)) streamed.push_back(std::move(*station));
+      },
+      kStationAttributes);
+  forEachPlaylistLine(bytes, [&reader](QStringView line) { reader.addLine(line); });
+  makeNamesUniquePerRegion(streamed);
+  const TvStations whole = tvStationsFromPlaylist(parseM3u(playlistText(bytes)));
+  if (streamed.size() != whole.size()) fail("a streamed M3U import gives another number of stations");
+  for (std::size_t i = 0; i < whole.size(); ++i)
+    if (!(streamed[i] == whole[i])) fail("a streamed M3U import gives other stations", shown(whole[i]) + QStringLiteral(" -> ") + shown(streamed[i]));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -110,6 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   switch (data[0] % 5) {
     case 0:
       checkPlaylist(parseM3u(playlistText(body)));
+      checkStreamedM3u(body);
       break;
     case 1:
       checkPlaylist(parsePls(playlistText(body)));

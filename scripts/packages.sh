@@ -4,7 +4,7 @@
 SIECIOWNIK_BUILD_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
-  libmpv-dev libgl-dev libsqlite3-dev libicu-dev
+  libmpv-dev libgl-dev libsqlite3-dev libicu-dev libsimdjson-dev
   libxcb1-dev fonts-wine xdg-utils ccache mold
 )
 # What the program runs with beyond its libraries: mpv's page resolver, for stations whose address
@@ -24,7 +24,7 @@ SIECIOWNIK_TEST_PACKAGES=(
 )
 # What the benchmarks compare the program with, and run it under (bench/memory.sh).
 SIECIOWNIK_BENCH_PACKAGES=(
-  goodvibes xvfb xauth dbus
+  goodvibes xvfb xauth dbus time
 )
 
 ensure_packages() {

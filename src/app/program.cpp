@@ -41,6 +41,9 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   // A second start in the same session brings the running window to the front instead.
   SingleInstance instance;
   if (!instance.claim()) return 0;
+  const QString catalogueFolder = platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")});
+  // The catalogues are read while the rest of the program starts.
+  browser::FeedReads feedReads = browser::startReadingFeeds(catalogueFolder);
   playback::formatNumbersForPlayers();
   setUpApplication(application);
 
@@ -54,9 +57,10 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
       {shell, boxes},
       &platform::lookupConnectedQuery,
       [&bannerStrip](QWidget* strip, const QUrl& page) { bannerStrip.load(strip, page); },
-      platform::dataFolder({QStringLiteral("TV.FEED"), QStringLiteral("RADIO.FEED")}),
+      catalogueFolder,
       privacyModule,
-      platform::installedFile(platform::programFolder(), QStringLiteral("help.html"))});
+      platform::installedFile(platform::programFolder(), QStringLiteral("help.html")),
+      std::move(feedReads)});
   privacyModule.SetEmbeddedBrowser({[&banner, &mainForm] { return banner.clearHistory(&mainForm); },
                                     [&banner, &mainForm] { return banner.clearCache(&mainForm); }});
   if (probes.firstPaint) QObject::connect(&mainForm, &TMainForm::firstPainted, &mainForm, probes.firstPaint);

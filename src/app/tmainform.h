@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+#include "browser/stationbrowser.h"
 #include "platform/connection.h"
 #include "platform/services.h"
 
@@ -32,6 +33,7 @@ struct MainFormEnvironment {
   QString programFolder;  // the catalogues' folder, ends with a separator
   privacy::PrivacyCtl& privacy;  // the privacy module, started before the main window
   QString helpPage;  // the program's own help page, where it was installed
+  browser::FeedReads feedReads{};  // of programFolder, when they were started before the window
 };
 
 // The one main window: banner strip, category list and header, the four content panels (each

@@ -34,8 +34,16 @@ BrowserPanel<Station>::~BrowserPanel() = default;
 // The stations read before a read error are listed, so they can be played; none can be changed.
 // Nor can those of a file that could not be written back, though it was read in full.
 template <class Station>
-void BrowserPanel<Station>::Load() {
-  const catalogue::LoadResult result = feed_.load(stations_);
+void BrowserPanel<Station>::Load(std::optional<catalogue::GuardedRead<Station>> read) {
+  catalogue::LoadResult result;
+  if (read) {
+    Q_ASSERT(read->guard.path() == feed_.path() && stations_.empty());
+    feed_ = std::move(read->guard);
+    stations_ = std::move(read->stations);
+    result = std::move(read->result);
+  } else {
+    result = feed_.load(stations_);
+  }
   if (!watch_) watch_ = std::make_unique<catalogue::FeedWatch>(feed_.path(), [this] { CheckFile(); });
   watchAgainWhenDue();
   if (result.status == catalogue::LoadResult::NotOpened) return;

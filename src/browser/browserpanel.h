@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -41,8 +42,9 @@ class BrowserPanel {
   void SetRefreshHook(std::function<void()> hook) { refreshHook_ = std::move(hook); }
   // Told after each refresh of the lists, that is after every change of the station array.
   void SetRefreshListener(std::function<void()> listener) { refreshListener_ = std::move(listener); }
-  // Reads the file and from then on watches it: a change on disk shows in the lists.
-  void Load();
+  // Reads the file, or takes a reading of it made beforehand, and from then on watches it: a
+  // change on disk shows in the lists.
+  void Load(std::optional<catalogue::GuardedRead<Station>> read = std::nullopt);
   // Makes `change` and writes the file; when another program changed the file meanwhile, makes the
   // change on what it wrote. False when the change was not written; the user has been told why.
   bool Save(const Change& change = Change::nothing());

@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "browser/nameorder.h"
@@ -33,6 +34,11 @@ class IndexedItem final : public QListWidgetItem {
 // position put back, instead of shifting its rows once per edit.
 constexpr int kMaxSeparateEdits = 64;
 
+// A list this long takes a noticeable time to group at its first refresh; a slice of it groups
+// in about a millisecond.
+constexpr int kWorthGroupingAhead = 2000;
+constexpr int kGroupedPerSlice = 500;
+
 }  // namespace
 
 int entryIndex(const QListWidget* list, int row) {
@@ -57,9 +63,11 @@ void ListUpdater::BeginListUpdate(QListWidget* list, bool reset) {
   list->setUpdatesEnabled(false);
   scrollValue_ = list->verticalScrollBar()->value();
   std::vector<int> groups;
+  filled_ = reset;
   if (reset) {
     list->clear();
     scrollValue_ = 0;
+    ++fills_;
   } else {
     groups.reserve(list->count());
     for (int row = 0; row < list->count(); ++row) {
@@ -102,6 +110,18 @@ void ListUpdater::EndListUpdate(QListWidget* list) {
   list->setUpdatesEnabled(true);
   list->blockSignals(signalsWereBlocked_);
   list_ = nullptr;
+  if (filled_ && list->count() >= kWorthGroupingAhead) groupWhenIdle(list, 0, fills_);
+}
+
+void ListUpdater::groupWhenIdle(QListWidget* list, int fromRow, int fill) {
+  QTimer::singleShot(0, list, [this, list, fromRow, fill] {
+    if (fill != fills_) return;
+    const int end = std::min(list->count(), fromRow + kGroupedPerSlice);
+    for (int row = fromRow; row < end; ++row)
+      if (QListWidgetItem* item = list->item(row); item->type() == QListWidgetItem::UserType)
+        static_cast<IndexedItem*>(item)->group(names_);
+    if (end < list->count()) groupWhenIdle(list, end, fill);
+  });
 }
 
 void ListUpdater::apply(const ListPlan& plan) {

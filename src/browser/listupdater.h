@@ -35,12 +35,17 @@ class ListUpdater {
  private:
   void apply(const ListPlan& plan);
   void rebuild(const ListPlan& plan);
+  // Finds the equality groups of a filled list's entries a slice at a time while the program is
+  // idle, so that the refresh after the first edit need not find them all in one frame.
+  void groupWhenIdle(QListWidget* list, int fromRow, int fill);
 
   NameClasses& names_;
   QListWidget* list_ = nullptr;
   std::optional<ListMerge> merge_;
   bool signalsWereBlocked_ = false;
   int scrollValue_ = 0;
+  bool filled_ = false;  // the update began with an empty list
+  int fills_ = 0;        // a later fill ends the grouping of an earlier one
 };
 
 }  // namespace browser

@@ -22,19 +22,31 @@ namespace {
 using TvChange = catalogue::StationChange<catalogue::TvStation>;
 using RadioChange = catalogue::StationChange<catalogue::RadioStation>;
 
+// The folder with a separator at its end, so that a file name can be put after it.
+QString folderPrefix(QString folder) {
+  if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+  return folder;
+}
+
 }  // namespace
+
+FeedReads startReadingFeeds(const QString& catalogueFolder) {
+  return std::async(std::launch::async, [folder = folderPrefix(catalogueFolder)] {
+    return ReadFeeds{catalogue::readGuarded<catalogue::TvStation>(folder + catalogue::kTvFeedName),
+                     catalogue::readGuarded<catalogue::RadioStation>(folder + catalogue::kRadioFeedName)};
+  });
+}
 
 StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Services services, QWidget* mainWindow,
                                QString catalogueFolder, const catalogue::FeedReadThrough& readThrough)
     : QObject(mainWindow),
       services_(services),
       mainWindow_(mainWindow),
-      catalogueFolder_(std::move(catalogueFolder)),
+      catalogueFolder_(folderPrefix(std::move(catalogueFolder))),
       names_(std::make_unique<NameClasses>()),
       updater_(std::make_unique<ListUpdater>(*names_)),
       tvForm_(new TvPanelForm(tvHost)),
       fmForm_(new FmPanelForm(fmHost)) {
-  if (!catalogueFolder_.isEmpty() && !catalogueFolder_.endsWith(QLatin1Char('/'))) catalogueFolder_ += QLatin1Char('/');
   tv_ = std::make_unique<BrowserPanel<catalogue::TvStation>>(BrowserPanel<catalogue::TvStation>::Setup{
       tvForm_->controls(), tvStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kTvFeedName, *names_,
       *updater_, readThrough});
@@ -69,8 +81,14 @@ void StationBrowser::SetRefreshHooks() {
   radio_->SetRefreshHook([this, list = fmForm_->controls().regionList] { FillRegionList(list); });
 }
 
-void StationBrowser::LoadTvFeed() { tv_->Load(); }
-void StationBrowser::LoadRadioFeed() { radio_->Load(); }
+void StationBrowser::LoadTvFeed() {
+  if (!reads_.valid()) return tv_->Load();
+  ReadFeeds read = reads_.get();
+  radioRead_ = std::move(read.radio);
+  tv_->Load(std::move(read.tv));
+}
+
+void StationBrowser::LoadRadioFeed() { radio_->Load(std::exchange(radioRead_, std::nullopt)); }
 
 void StationBrowser::CreateEditors() {
   tvEditor_ = new TForm2(mainWindow_, services_.boxes, tvStations_, [this] { return tv_->selectedRegion(); });

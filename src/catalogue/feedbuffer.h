@@ -6,6 +6,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 class QIODevice;
 
@@ -23,7 +24,17 @@ class FeedKey {
     while (count > 0) {
       const qsizetype run = std::min<qsizetype>(count, kCycle);
       const unsigned char* key = pad().data() + phase_;
-      for (qsizetype i = 0; i < run; ++i) bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ key[i]);
+      // Eight bytes at a time, then the rest one by one.
+      qsizetype i = 0;
+      for (; i + 8 <= run; i += 8) {
+        quint64 word;
+        quint64 keyWord;
+        std::memcpy(&word, bytes + i, 8);
+        std::memcpy(&keyWord, key + i, 8);
+        word ^= keyWord;
+        std::memcpy(bytes + i, &word, 8);
+      }
+      for (; i < run; ++i) bytes[i] = static_cast<char>(static_cast<unsigned char>(bytes[i]) ^ key[i]);
       phase_ = (phase_ + run) % kCycle;
       bytes += run;
       count -= run;

@@ -161,7 +161,16 @@ typename FeedGuard<Station>::Commit FeedGuard<Station>::commit(std::vector<Stati
   return result;
 }
 
+template <class Station>
+GuardedRead<Station> readGuarded(QString path) {
+  GuardedRead<Station> read{FeedGuard<Station>(std::move(path)), {}, {}};
+  read.result = read.guard.load(read.stations);
+  return read;
+}
+
 template class FeedGuard<TvStation>;
 template class FeedGuard<RadioStation>;
+template GuardedRead<TvStation> readGuarded(QString);
+template GuardedRead<RadioStation> readGuarded(QString);
 
 }  // namespace catalogue

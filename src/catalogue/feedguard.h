@@ -72,4 +72,16 @@ class FeedGuard {
   bool unreadable_ = false;  // a file is there, but it could not be read
 };
 
+// A catalogue file as read, with the guard that read it.
+template <class Station>
+struct GuardedRead {
+  FeedGuard<Station> guard;
+  std::vector<Station> stations;
+  LoadResult result;
+};
+
+// Reads the file with a guard of its own, which a panel can take over with the stations.
+template <class Station>
+GuardedRead<Station> readGuarded(QString path);
+
 }  // namespace catalogue

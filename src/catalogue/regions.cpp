@@ -1,5 +1,7 @@
 #include "regions.h"
 
+#include <vector>
+
 namespace catalogue {
 
 // Order matters: the region lists and the editors' region boxes show the rows in this order, and
@@ -172,8 +174,20 @@ int regionRowById(qint32 id) {
 }
 
 int regionRowByName(QStringView name) {
-  for (int row = 0; row < kRegionCount; ++row)
-    if (name == QStringView(Regions[row].Name)) return row;
+  // The rows by the length of their names, in table order, made once: only names of the same
+  // length are compared.
+  static const std::vector<std::vector<int>> rowsByLength = [] {
+    std::vector<std::vector<int>> rows;
+    for (int row = 0; row < kRegionCount; ++row) {
+      const std::size_t length = QStringView(Regions[row].Name).size();
+      if (rows.size() <= length) rows.resize(length + 1);
+      rows[length].push_back(row);
+    }
+    return rows;
+  }();
+  if (std::size_t(name.size()) >= rowsByLength.size()) return -1;
+  for (int row : rowsByLength[name.size()])
+    if (name == QStringView(Regions[row].Name, name.size())) return row;
   return -1;
 }
 

@@ -3,6 +3,7 @@
 #include "catalogue/regions.h"
 #include "catalogue/sources/directories.h"
 #include "catalogue/sources/isoregions.h"
+#include "catalogue/sources/plainurl.h"
 #include "catalogue/sources/stationorder.h"
 #include "catalogue/sources/stationrules.h"
 #include "catalogue/sources/textrules.h"
@@ -206,6 +207,31 @@ class UpdateMappingTest : public QObject {
     QFETCH(QString, text);
     QFETCH(QString, stream);
     QCOMPARE(streamAddress(text), stream);
+  }
+
+  // The quick reading of plain addresses must agree with the full parse it stands in for: every
+  // address it takes comes back unchanged from that parse, with the same scheme and path.
+  void plainAddressesAreWhatTheFullParseGives() {
+    QStringList addresses{QStringLiteral("http://a.example"), QStringLiteral("https://a-1.b.example:8000/"),
+                          QStringLiteral("mms://a.example:65535/x.asf?a=b?c"), QStringLiteral("rtsp://1.fm/live")};
+    for (char c : std::string_view("!$&'()*+,-./:;=@_~AZaz09"))
+      addresses << QStringLiteral("http://a.example/x%1y/z").arg(QLatin1Char(c))
+                << QStringLiteral("http://a.example/x?q%1y/z").arg(QLatin1Char(c));
+    for (const QString& address : addresses) {
+      const std::optional<PlainUrl> plain = plainUrl(address);
+      QVERIFY2(plain, qPrintable(address));
+      const QUrl url(address, QUrl::TolerantMode);
+      QCOMPARE(QString::fromLatin1(url.toEncoded()), address);
+      QCOMPARE(QString::fromLatin1(QUrl::fromUserInput(address).toEncoded()), address);
+      QCOMPARE(plain->scheme, url.scheme());
+      QCOMPARE(plain->path, url.path());
+    }
+    // What the full parse would change, or may: left to it.
+    for (const char* changed : {"HTTP://a.example/", "http://A.example/", "http://a.example:080/", "http://a.example:65536/",
+                                "http://1.2.3.4/", "http://xn--w-uga1v8h.example/", "http://a..example/", "http://-a.example/",
+                                "http://a.example/%41", "http://a.example/a b", "http://a.example/#top", "http://a.example/[x]",
+                                "http://u@a.example/", "http://a.example:/", " http://a.example/", "http://a.example/ż"})
+      QVERIFY2(!plainUrl(QString::fromUtf8(changed)), changed);
   }
 
   void homePages_data() {

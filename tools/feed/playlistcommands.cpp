@@ -1,15 +1,16 @@
 #include "playlistcommands.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
+#include <type_traits>
 #include <variant>
 
 #include "catalogue/feedfile.h"
 #include "catalogue/feedlock.h"
 #include "catalogue/sources/directories.h"
+#include "catalogue/sources/jsonlist.h"
 #include "catalogue/sources/playlist.h"
 #include "catalogue/sources/playlistmapping.h"
+#include "catalogue/sources/stationorder.h"
 
 namespace feedtool {
 namespace {
@@ -36,13 +37,46 @@ std::optional<CatalogueArguments> parseFormatArguments(const QStringList& argume
   return parsed;
 }
 
+// The whole file, with the room behind it that the JSON reader needs, so that it is read in place.
 std::optional<QByteArray> readFile(const QString& path, ToolStreams& io) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     io.err << "error: cannot read " << path << ": " << file.errorString() << "\n";
     return std::nullopt;
   }
-  return file.readAll();
+  QByteArray bytes(file.size(), Qt::Uninitialized);
+  bytes.reserve(bytes.size() + json::kPadding);
+  const qint64 read = file.read(bytes.data(), bytes.size());
+  bytes.resize(std::max<qint64>(read, 0));
+  bytes += file.readAll();  // what a pipe gives, or a file that grew meanwhile
+  if (read < 0 || file.error() != QFileDevice::NoError) {
+    io.err << "error: cannot read " << path << ": " << file.errorString() << "\n";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// A playlist in M3U read entry by entry: hundreds of thousands of channels are never held as
+// text or as playlist entries, only as the stations they make.
+template <class Station>
+std::optional<std::vector<Station>> stationsFromM3u(const QStringList& files, ToolStreams& io) {
+  std::vector<Station> stations;
+  for (const QString& path : files) {
+    const auto bytes = readFile(path, io);
+    if (!bytes) return std::nullopt;
+    // The entries keep only what the stations are made of.
+    M3uReader reader(
+        [&stations](PlaylistEntry& entry) {
+          std::optional<Station> station;
+          if constexpr (std::is_same_v<Station, TvStation>) station = tvStationFromEntry(entry);
+          else station = radioStationFromEntry(entry);
+          if (station) stations.push_back(std::move(*station));
+        },
+        kStationAttributes);
+    forEachPlaylistLine(*bytes, [&reader](QStringView line) { reader.addLine(line); });
+  }
+  makeNamesUniquePerRegion(stations);
+  return stations;
 }
 
 // The entries of all playlist files, in order.
@@ -52,9 +86,7 @@ std::optional<Playlist> readPlaylists(const QString& format, const QStringList& 
     const auto bytes = readFile(path, io);
     if (!bytes) return std::nullopt;
     Playlist playlist;
-    if (format == QLatin1String("m3u")) {
-      playlist = parseM3u(playlistText(*bytes));
-    } else if (format == QLatin1String("pls")) {
+    if (format == QLatin1String("pls")) {
       playlist = parsePls(playlistText(*bytes));
     } else {
       auto parsed = parseXspf(*bytes);
@@ -69,13 +101,23 @@ std::optional<Playlist> readPlaylists(const QString& format, const QStringList& 
   return all;
 }
 
-// Several saved responses of one list, as one list.
+// Several saved responses of one list, each read as a list already, as one list: the elements of
+// their arrays in order.
 QByteArray joinedArrays(const std::vector<QByteArray>& bodies) {
   if (bodies.size() == 1) return bodies.front();
-  QJsonArray joined;
-  for (const QByteArray& body : bodies)
-    for (const QJsonValue& value : QJsonDocument::fromJson(body).array()) joined.append(value);
-  return QJsonDocument(joined).toJson(QJsonDocument::Compact);
+  QByteArray joined = "[";
+  for (const QByteArray& body : bodies) {
+    QByteArrayView array = body;
+    if (array.startsWith("\xEF\xBB\xBF")) array = array.sliced(3);
+    array = array.trimmed();
+    const QByteArrayView elements = array.sliced(1, array.size() - 2).trimmed();
+    if (elements.isEmpty()) continue;
+    if (joined.size() > 1) joined += ',';
+    joined += elements;
+  }
+  joined += ']';
+  joined.reserve(joined.size() + json::kPadding);
+  return joined;
 }
 
 const char* failureText(ParseFailure failure) {
@@ -179,6 +221,14 @@ int runImport(const QStringList& arguments, ToolStreams& io) {
       return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
     }
     const auto stations = readRadioDirectory(inputs, io);
+    return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
+  }
+  if (parsed->value == QLatin1String("m3u")) {
+    if (tv) {
+      const auto stations = stationsFromM3u<TvStation>(inputs, io);
+      return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
+    }
+    const auto stations = stationsFromM3u<RadioStation>(inputs, io);
     return stations ? writeCatalogue(*stations, output, io) : kExitFailure;
   }
   const auto playlist = readPlaylists(parsed->value, inputs, io);

@@ -3,6 +3,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
 
+#include "catalogue/sources/jsonlist.h"
+
 namespace app {
 namespace {
 
@@ -59,12 +61,13 @@ void BodyFetch::start(const QUrl& url) {
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
   request.setTransferTimeout(limits_.stallTimeoutMs);
   body_.clear();
-  received_ = 0;
   reply_ = network_.get(request);
   reply_->setReadBufferSize(kReadSliceBytes);
   connect(reply_, &QNetworkReply::metaDataChanged, this, [this] {
     const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() > limits_.maxBodyBytes) fail(FetchFailure::TooLarge, {});
+    else if (length.isValid() && length.toLongLong() > body_.size())
+      body_.reserve(length.toLongLong() + catalogue::sources::json::kPadding);
   });
   connect(reply_, &QNetworkReply::readyRead, this, &BodyFetch::readAvailable);
   connect(reply_, &QNetworkReply::downloadProgress, this, &BodyFetch::progress);
@@ -75,10 +78,15 @@ void BodyFetch::start(const QUrl& url) {
 void BodyFetch::readAvailable() {
   if (!reply_) return;
   if (const qint64 available = reply_->bytesAvailable(); available > 0) {
-    body_ << reply_->read(available);
-    received_ += body_.last().size();
+    const qsizetype at = body_.size();
+    // Without an announced length the buffer grows by doubling; large blocks grow in place.
+    const qsizetype needed = at + available + catalogue::sources::json::kPadding;
+    if (needed > body_.capacity()) body_.reserve(std::max(needed, 2 * body_.capacity()));
+    body_.resize(at + available);
+    const qint64 read = reply_->read(body_.data() + at, available);
+    body_.resize(at + std::max<qint64>(read, 0));
   }
-  if (received_ > limits_.maxBodyBytes) fail(FetchFailure::TooLarge, {});
+  if (body_.size() > limits_.maxBodyBytes) fail(FetchFailure::TooLarge, {});
 }
 
 void BodyFetch::replyFinished() {
@@ -94,6 +102,7 @@ void BodyFetch::replyFinished() {
   } else {
     FetchResult result;
     result.httpStatus = status;
+    body_.reserve(body_.size() + catalogue::sources::json::kPadding);
     result.body = std::move(body_);
     release();
     Q_EMIT finished(result);

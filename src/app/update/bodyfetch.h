@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
@@ -31,9 +30,9 @@ struct FetchResult {
   FetchFailure failure = FetchFailure::None;
   int httpStatus = 0;
   QString detail;  // the network layer's own words, for the failures that have no text of ours
-  // The body in the pieces it came in: joining tens of megabytes is left to a thread where the
-  // time it takes keeps no window waiting.
-  QByteArrayList body;
+  // The body, read into one buffer as it came (its announced length reserved up front), with the
+  // room behind it that the JSON reader needs: tens of megabytes are never copied.
+  QByteArray body;
 };
 
 // One GET on the user-interface thread, without ever blocking it: the body is collected as it
@@ -61,8 +60,7 @@ class BodyFetch final : public QObject {
   UpdateLimits limits_;
   QPointer<QNetworkReply> reply_;
   QTimer deadline_;
-  QByteArrayList body_;
-  qint64 received_ = 0;
+  QByteArray body_;
 };
 
 }  // namespace app

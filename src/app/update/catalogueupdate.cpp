@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <malloc.h>
 
 #include "app/update/radioservers.h"
 #include "app/update/updatemessages.h"
@@ -35,9 +36,9 @@ int percentWithin(const StepInfo& step, qint64 received, qint64 total) {
 // What the worker thread is given and gives back; shared, so that it outlives an update that is
 // cancelled meanwhile.
 struct MappingJob {
-  QByteArrayList radio;  // as the lists came in, joined on the worker
-  QByteArrayList channels;
-  QByteArrayList streams;
+  QByteArray radio;  // each let go of as soon as it has been read
+  QByteArray channels;
+  QByteArray streams;
   std::shared_ptr<std::atomic_bool> cancel;
   catalogue::sources::Parsed<catalogue::RadioStations> radioResult;
   catalogue::sources::Parsed<catalogue::TvStations> tvResult;
@@ -57,6 +58,12 @@ CatalogueUpdate::~CatalogueUpdate() {
 void CatalogueUpdate::start() {
   if (running_) return;
   running_ = true;
+  // The lists and the parser's index are blocks of megabytes, each made and freed once. glibc
+  // maps such blocks on their own, but after freeing one it raises its threshold to that size and
+  // serves the next update's lists from the heap, which does not shrink: a fixed threshold keeps
+  // every update as lean as the first.
+  constexpr int kOwnMappingFrom = 1 << 20;
+  mallopt(M_MMAP_THRESHOLD, kOwnMappingFrom);
   radioServers_ = sources_.radioStations;
   radioServer_ = 0;
   if (radioServers_.isEmpty()) findRadioServers();
@@ -129,15 +136,15 @@ void CatalogueUpdate::fetched(Step step, const FetchResult& result) {
   }
   switch (step) {
     case Step::Radio:
-      radioBody_ = result.body;
+      radioBody_ = std::move(result.body);
       fetch(Step::Channels);
       break;
     case Step::Channels:
-      channelsBody_ = result.body;
+      channelsBody_ = std::move(result.body);
       fetch(Step::Streams);
       break;
     case Step::Streams:
-      streamsBody_ = result.body;
+      streamsBody_ = std::move(result.body);
       map();
       break;
   }
@@ -151,10 +158,13 @@ void CatalogueUpdate::map() {
   job->streams = std::exchange(streamsBody_, {});
   job->cancel = cancelMapping_ = std::make_shared<std::atomic_bool>(false);
   QThread* worker = QThread::create([job] {
-    job->radioResult = catalogue::sources::parseRadioDirectory(std::exchange(job->radio, {}).join(), job->cancel.get());
-    if (job->radioResult.failure == ParseFailure::None)
-      job->tvResult = catalogue::sources::parseTvDirectory(std::exchange(job->channels, {}).join(),
-                                                           std::exchange(job->streams, {}).join(), job->cancel.get());
+    // The small TV lists first, so that only the radio list is held while it is read.
+    job->tvResult = catalogue::sources::parseTvDirectory(std::exchange(job->channels, {}),
+                                                         std::exchange(job->streams, {}), job->cancel.get());
+    job->radioResult = catalogue::sources::parseRadioDirectory(std::exchange(job->radio, {}), job->cancel.get());
+    // What the reading took is free again; give it back to the system rather than keep it for
+    // the next update, which may never come.
+    malloc_trim(0);
   });
   connect(worker, &QThread::finished, worker, &QObject::deleteLater);
   // Only the program's end waits for a mapping that was given up.

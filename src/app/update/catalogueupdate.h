@@ -58,9 +58,9 @@ class CatalogueUpdate final : public QObject {
   QList<QUrl> radioServers_;  // the radio list's addresses, tried in this order
   qsizetype radioServer_ = 0;
   QPointer<BodyFetch> fetch_;
-  QByteArrayList radioBody_;
-  QByteArrayList channelsBody_;
-  QByteArrayList streamsBody_;
+  QByteArray radioBody_;
+  QByteArray channelsBody_;
+  QByteArray streamsBody_;
   std::shared_ptr<std::atomic_bool> cancelMapping_;
   bool running_ = false;
 };

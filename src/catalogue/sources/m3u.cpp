@@ -1,4 +1,5 @@
-#include <QRegularExpression>
+#include <algorithm>
+#include <span>
 
 #include "catalogue/sources/playlist.h"
 #include "catalogue/sources/textrules.h"
@@ -6,9 +7,20 @@
 namespace catalogue::sources {
 namespace {
 
+// An attribute name as the entries keep it, in lower case; nothing when `kept` is given and does
+// not hold it.
+std::optional<QString> attributeName(QStringView key, std::span<const QString> kept) {
+  if (kept.empty()) return key.toString().toLower();
+  const bool ascii = std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() < 0x80; });
+  for (const QString& name : kept)
+    if (ascii ? key.size() == name.size() && key.compare(name, Qt::CaseInsensitive) == 0 : key.toString().toLower() == name)
+      return name;
+  return std::nullopt;
+}
+
 // "#EXTINF:<duration> key="value" key2=value2,Title": attribute values may hold blanks and
 // commas, so the title starts at the first comma outside quotes.
-void readExtInf(QStringView info, PlaylistEntry& entry) {
+void readExtInf(QStringView info, PlaylistEntry& entry, std::span<const QString> kept) {
   qsizetype at = 0;
   const qsizetype size = info.size();
   const auto skipBlanks = [&] {
@@ -24,21 +36,22 @@ void readExtInf(QStringView info, PlaylistEntry& entry) {
     }
     const qsizetype keyStart = at;
     while (at < size && info[at] != QLatin1Char('=') && info[at] != QLatin1Char(',') && !info[at].isSpace()) ++at;
-    const QString key = info.mid(keyStart, at - keyStart).toString().toLower();
+    const QStringView key = info.mid(keyStart, at - keyStart);
     if (at >= size || info[at] != QLatin1Char('=')) continue;  // a bare word: nothing to keep
     ++at;
-    QString value;
+    QStringView value;
     if (at < size && info[at] == QLatin1Char('"')) {
       const qsizetype close = info.indexOf(QLatin1Char('"'), at + 1);
       const qsizetype end = close < 0 ? size : close;
-      value = info.mid(at + 1, end - at - 1).toString();
+      value = info.mid(at + 1, end - at - 1);
       at = close < 0 ? size : close + 1;
     } else {
       const qsizetype valueStart = at;
       while (at < size && info[at] != QLatin1Char(',') && !info[at].isSpace()) ++at;
-      value = info.mid(valueStart, at - valueStart).toString();
+      value = info.mid(valueStart, at - valueStart);
     }
-    if (!key.isEmpty()) entry.attributes.insert(key, value.trimmed());
+    if (key.isEmpty()) continue;
+    if (std::optional<QString> name = attributeName(key, kept)) entry.attributes.insert(*name, value.trimmed().toString());
   }
 }
 
@@ -51,44 +64,56 @@ QString attributeValue(const QString& value) {
 
 }  // namespace
 
-Playlist parseM3u(const QString& text) {
-  static const QRegularExpression lineBreaks(QStringLiteral("\r\n|\r|\n"));
-  Playlist playlist;
-  PlaylistEntry pending;
-  QString group;  // "#EXTGRP:" applies to the entry that follows
-  for (const QString& rawLine : text.split(lineBreaks)) {
-    const QString line = rawLine.trimmed();
-    if (line.isEmpty()) continue;
-    if (line.startsWith(QLatin1Char('#'))) {
-      if (line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
-        pending = {};
-        readExtInf(QStringView(line).mid(8), pending);
-      } else if (line.startsWith(QLatin1String("#EXTGRP:"), Qt::CaseInsensitive)) {
-        group = line.mid(8).trimmed();
-      }
-      continue;
+M3uReader::M3uReader(std::function<void(PlaylistEntry&)> take, QStringList keptAttributes)
+    : take_(std::move(take)), kept_(std::move(keptAttributes)) {}
+
+void M3uReader::addLine(QStringView rawLine) {
+  const QStringView line = rawLine.trimmed();
+  if (line.isEmpty()) return;
+  if (line.startsWith(QLatin1Char('#'))) {
+    if (line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
+      pending_ = {};
+      readExtInf(line.sliced(8), pending_, kept_);
+    } else if (line.startsWith(QLatin1String("#EXTGRP:"), Qt::CaseInsensitive)) {
+      group_ = line.sliced(8).trimmed().toString();
     }
-    if (!streamAddress(line).isEmpty()) {
-      pending.address = line;
-      if (!group.isEmpty() && !pending.attributes.contains(kRegionAttribute))
-        pending.attributes.insert(kRegionAttribute, group);
-      playlist.push_back(std::move(pending));
-    }
-    pending = {};
-    group.clear();
+    return;
   }
+  if (isStreamAddress(line)) {
+    pending_.address = line.toString();
+    if (!group_.isEmpty() && !pending_.attributes.contains(kRegionAttribute) &&
+        (kept_.isEmpty() || kept_.contains(kRegionAttribute)))
+      pending_.attributes.insert(kRegionAttribute, group_);
+    take_(pending_);
+  }
+  pending_ = {};
+  group_.clear();
+}
+
+void forEachLine(QStringView text, const std::function<void(QStringView)>& take) {
+  qsizetype start = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    take(text.sliced(start, i - start));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  take(text.sliced(start));
+}
+
+Playlist parseM3u(const QString& text) {
+  Playlist playlist;
+  M3uReader reader([&playlist](PlaylistEntry& entry) { playlist.push_back(std::move(entry)); });
+  forEachLine(text, [&reader](QStringView line) { reader.addLine(line); });
   return playlist;
 }
 
 QString writeM3u(const Playlist& playlist) {
   // The attributes players know come first, our own after them, in a fixed order.
-  static const QString order[] = {kNameAttribute,     kRegionAttribute,      kCountryAttribute, kLanguageAttribute,
-                                  kHomePageAttribute, kScheduleAttribute,    kKindAttribute,    kCategoriesAttribute,
-                                  kBitRateAttribute,  kLiveAttribute};
   QString text = QStringLiteral("#EXTM3U\n");
   for (const PlaylistEntry& entry : playlist) {
     text += QStringLiteral("#EXTINF:-1");
-    for (const QString& key : order) {
+    for (const QString& key : kStationAttributes) {
       const auto value = entry.attributes.constFind(key);
       if (value != entry.attributes.constEnd())
         text += QLatin1Char(' ') + key + QStringLiteral("=\"") + attributeValue(value.value()) + QLatin1Char('"');

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,15 +33,40 @@ inline const QString kKindAttribute = QStringLiteral("sieciownik-kind");
 inline const QString kCategoriesAttribute = QStringLiteral("sieciownik-categories");
 inline const QString kBitRateAttribute = QStringLiteral("sieciownik-bitrate");
 inline const QString kLiveAttribute = QStringLiteral("sieciownik-live");
+// Every attribute a station is made from.
+inline const QStringList kStationAttributes{kNameAttribute,     kRegionAttribute,   kCountryAttribute,
+                                            kLanguageAttribute, kHomePageAttribute, kScheduleAttribute,
+                                            kKindAttribute,     kCategoriesAttribute, kBitRateAttribute,
+                                            kLiveAttribute};
 
 // Playlist text as the players write it: UTF-8 (with or without a byte-order mark), or else the
 // Central European Windows code page of older programs.
 QString playlistText(const QByteArray& bytes);
 
+// The lines of a text: CR LF, CR and LF each end one.
+void forEachLine(QStringView text, const std::function<void(QStringView)>& take);
+// The lines of playlistText(bytes), decoded one at a time: a large playlist is never held as text.
+void forEachPlaylistLine(const QByteArray& bytes, const std::function<void(QStringView)>& take);
+
 // M3U, extended or plain. Lines may end in CR LF, LF or CR; "#EXTM3U" may be missing; attribute
 // values may hold blanks and commas. Entries whose address is not a network address (a relative
 // path, a local file) are skipped.
 Playlist parseM3u(const QString& text);
+
+// The same, line by line: each entry is handed over (to be taken or left) as soon as its address
+// line is read, so that a playlist of any size is read without holding its entries. Given
+// `keptAttributes`, the entries keep only those.
+class M3uReader {
+ public:
+  explicit M3uReader(std::function<void(PlaylistEntry&)> take, QStringList keptAttributes = {});
+  void addLine(QStringView line);
+
+ private:
+  std::function<void(PlaylistEntry&)> take_;
+  QStringList kept_;
+  PlaylistEntry pending_;
+  QString group_;  // "#EXTGRP:" applies to the entry that follows
+};
 // Extended M3U (UTF-8): "#EXTINF:-1" with the attributes, the title after the comma.
 QString writeM3u(const Playlist& playlist);
 

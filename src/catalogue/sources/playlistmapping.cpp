@@ -1,7 +1,7 @@
 #include "playlistmapping.h"
 
-#include <QRegularExpression>
 #include <limits>
+#include <vector>
 
 #include "catalogue/regions.h"
 #include "catalogue/sources/isoregions.h"
@@ -46,6 +46,18 @@ std::optional<qint64> numberAttribute(const PlaylistEntry& entry, const QString&
   return value;
 }
 
+// The parts of a text between any of the separators, empty ones included (as a split keeps them).
+std::vector<QStringView> piecesOf(QStringView text, QStringView separators) {
+  std::vector<QStringView> pieces;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !separators.contains(text[i])) continue;
+    pieces.push_back(text.sliced(start, i - start));
+    start = i + 1;
+  }
+  return pieces;
+}
+
 // The loader takes "http://" off a page address and trims what follows, so every leading "http://"
 // goes and the rest is made safe again: the address comes back from the catalogue file unchanged.
 QString homePageOf(const PlaylistEntry& entry, const QString& name) {
@@ -76,9 +88,10 @@ bool fillCommon(const PlaylistEntry& entry, Medium medium, Station& station, std
   if (const auto categories = numberAttribute(entry, kCategoriesAttribute, 0, 255)) {
     station.Categories = quint8(*categories);
   } else {
-    const QStringList keywords = groupIsRegion ? QStringList{} : group.split(QRegularExpression(QStringLiteral("[;,/|]")));
-    station.Categories = categoriesFromKeywords(keywords, medium) |
-                         diasporaCategory(entry.attributes.value(kLanguageAttribute).split(QLatin1Char(';')), country);
+    std::vector<QStringView> keywords;
+    if (!groupIsRegion) keywords = piecesOf(group, u";,/|");
+    const QString languages = entry.attributes.value(kLanguageAttribute);
+    station.Categories = categoriesFromKeywords(keywords, medium) | diasporaCategory(piecesOf(languages, u";"), country);
   }
   station.QualityBps = qint32(numberAttribute(entry, kBitRateAttribute, 0, std::numeric_limits<qint32>::max()).value_or(0));
   kind = numberAttribute(entry, kKindAttribute, 0, 255);
@@ -98,30 +111,36 @@ Playlist playlistFromStations(const TvStations& stations) {
 
 Playlist playlistFromStations(const RadioStations& stations) { return playlistOf(stations); }
 
+std::optional<TvStation> tvStationFromEntry(const PlaylistEntry& entry) {
+  TvStation station;
+  std::optional<qint64> kind;
+  if (!fillCommon(entry, Medium::Tv, station, kind)) return std::nullopt;
+  station.PlayerKind = kind ? quint8(*kind) : tvPlayerKind(station.StreamUrl);
+  station.ScheduleWww = homePageOf(entry, kScheduleAttribute);
+  station.Live = entry.attributes.value(kLiveAttribute, QStringLiteral("1")).trimmed() != QLatin1String("0");
+  return station;
+}
+
+std::optional<RadioStation> radioStationFromEntry(const PlaylistEntry& entry) {
+  RadioStation station;
+  std::optional<qint64> kind;
+  if (!fillCommon(entry, Medium::Radio, station, kind)) return std::nullopt;
+  station.PlayerKind = kind ? quint8(*kind) : radioPlayerKind({}, station.StreamUrl, false);
+  return station;
+}
+
 TvStations tvStationsFromPlaylist(const Playlist& playlist) {
   TvStations stations;
-  for (const PlaylistEntry& entry : playlist) {
-    TvStation station;
-    std::optional<qint64> kind;
-    if (!fillCommon(entry, Medium::Tv, station, kind)) continue;
-    station.PlayerKind = kind ? quint8(*kind) : tvPlayerKind(station.StreamUrl);
-    station.ScheduleWww = homePageOf(entry, kScheduleAttribute);
-    station.Live = entry.attributes.value(kLiveAttribute, QStringLiteral("1")).trimmed() != QLatin1String("0");
-    stations.push_back(std::move(station));
-  }
+  for (const PlaylistEntry& entry : playlist)
+    if (auto station = tvStationFromEntry(entry)) stations.push_back(std::move(*station));
   makeNamesUniquePerRegion(stations);
   return stations;
 }
 
 RadioStations radioStationsFromPlaylist(const Playlist& playlist) {
   RadioStations stations;
-  for (const PlaylistEntry& entry : playlist) {
-    RadioStation station;
-    std::optional<qint64> kind;
-    if (!fillCommon(entry, Medium::Radio, station, kind)) continue;
-    station.PlayerKind = kind ? quint8(*kind) : radioPlayerKind({}, station.StreamUrl, false);
-    stations.push_back(std::move(station));
-  }
+  for (const PlaylistEntry& entry : playlist)
+    if (auto station = radioStationFromEntry(entry)) stations.push_back(std::move(*station));
   makeNamesUniquePerRegion(stations);
   return stations;
 }

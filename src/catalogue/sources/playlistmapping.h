@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "catalogue/sources/playlist.h"
 #include "catalogue/stations.h"
 
@@ -17,5 +19,10 @@ Playlist playlistFromStations(const RadioStations& stations);
 // from a "group-title" that names no region. Names are made unique within their region.
 TvStations tvStationsFromPlaylist(const Playlist& playlist);
 RadioStations radioStationsFromPlaylist(const Playlist& playlist);
+
+// The station of one entry as the two above make it, before names are made unique; nothing when
+// the entry makes none. For a playlist read entry by entry (M3uReader).
+std::optional<TvStation> tvStationFromEntry(const PlaylistEntry& entry);
+std::optional<RadioStation> radioStationFromEntry(const PlaylistEntry& entry);
 
 }  // namespace catalogue::sources

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QCollator>
-#include <QCollatorSortKey>
 #include <QString>
 #include <algorithm>
 #include <map>
@@ -30,28 +29,30 @@ void makeNamesUniquePerRegion(std::vector<Station>& stations) {
 template <class Station>
 void fileLikeTheEditor(std::vector<Station>& stations) {
   const QCollator collator = stationNameCollator();
-  {
-    // Sort keys once per name: far cheaper than comparing the names over and over.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(stations.size());
-    for (const Station& station : stations) keys.push_back(collator.sortKey(station.Name));
-    std::vector<std::size_t> order(stations.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      if (stations[a].RegionId != stations[b].RegionId) return stations[a].RegionId < stations[b].RegionId;
-      return keys[a].compare(keys[b]) < 0;
-    });
-    std::vector<Station> sorted;
-    sorted.reserve(stations.size());
-    for (std::size_t index : order) sorted.push_back(std::move(stations[index]));
-    stations = std::move(sorted);
-  }
-  for (auto first = stations.begin(); first != stations.end();) {
-    const auto last = std::find_if(first, stations.end(), [&](const Station& s) { return s.RegionId != first->RegionId; });
-    std::vector<QString*> names;
-    for (auto it = first; it != last; ++it) names.push_back(&it->Name);
-    if (makeNamesDistinct(names, collator))
-      std::stable_sort(first, last, [&](const Station& a, const Station& b) { return collator.compare(a.Name, b.Name) < 0; });
+  std::vector<std::size_t> order(stations.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  // Names differ early, where the collator decides fast: cheaper than a sort key for every name.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    if (stations[a].RegionId != stations[b].RegionId) return stations[a].RegionId < stations[b].RegionId;
+    return collator.compare(stations[a].Name, stations[b].Name) < 0;
+  });
+  std::vector<Station> sorted;
+  sorted.reserve(stations.size());
+  for (std::size_t index : order) sorted.push_back(std::move(stations[index]));
+  stations = std::move(sorted);
+  for (std::size_t first = 0; first < stations.size();) {
+    std::size_t last = first + 1;
+    bool equalNames = false;
+    for (; last < stations.size() && stations[last].RegionId == stations[first].RegionId; ++last)
+      equalNames = equalNames || collator.compare(stations[last].Name, stations[last - 1].Name) == 0;
+    // Equal names lie side by side once sorted; a region without them is done.
+    if (equalNames) {
+      std::vector<QString*> names;
+      for (std::size_t i = first; i < last; ++i) names.push_back(&stations[i].Name);
+      if (makeNamesDistinct(names, collator))
+        std::stable_sort(stations.begin() + first, stations.begin() + last,
+                         [&](const Station& a, const Station& b) { return collator.compare(a.Name, b.Name) < 0; });
+    }
     first = last;
   }
 }

@@ -1,11 +1,16 @@
 #include "stationrules.h"
 
-#include <QHash>
 #include <QRegularExpression>
 #include <QUrl>
+#include <algorithm>
+#include <array>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "catalogue/flags.h"
+#include "catalogue/sources/plainurl.h"
 
 namespace catalogue::sources {
 namespace {
@@ -42,25 +47,106 @@ const Keyword kKeywords[] = {
     {"xxx", kAdult}, {"adult", kAdult}, {"erotic", kAdult}, {"erotyczne", kAdult}, {"nsfw", kAdult},
 };
 
-quint8 bitsOf(const QString& word) {
-  static const QHash<QString, quint8> bitsByWord = [] {
-    QHash<QString, quint8> built;
-    for (const Keyword& keyword : kKeywords) built.insert(QString::fromUtf8(keyword.word), keyword.bits);
-    return built;
-  }();
-  return bitsByWord.value(word, 0);
+// The keywords by their text, for a look-up without building a text.
+class KeywordTable {
+ public:
+  KeywordTable() {
+    texts_.reserve(std::size(kKeywords));
+    for (const Keyword& keyword : kKeywords) texts_.push_back(QString::fromUtf8(keyword.word));
+    for (std::size_t i = 0; i < texts_.size(); ++i)
+      bits_.emplace(std::u16string_view(QStringView(texts_[i]).utf16(), std::size_t(texts_[i].size())), kKeywords[i].bits);
+  }
+  quint8 bitsOf(QStringView word) const {
+    const auto found = bits_.find(std::u16string_view(word.utf16(), std::size_t(word.size())));
+    return found != bits_.end() ? found->second : 0;
+  }
+
+ private:
+  std::vector<QString> texts_;
+  std::unordered_map<std::u16string_view, quint8> bits_;
+};
+
+quint8 bitsOf(QStringView word) {
+  static const KeywordTable table;
+  return table.bitsOf(word);
 }
 
-QString extensionOf(QStringView address) {
-  const QString path = QUrl(address.toString()).path().toLower();
+bool isAscii(QStringView text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// The bits of a lower-case tag and of every word in it: the runs of letters, digits and
+// underscores.
+quint8 bitsOfTag(QStringView tag) {
+  quint8 bits = bitsOf(tag);
+  if (!isAscii(tag)) {
+    static const QRegularExpression separators(QStringLiteral("[^\\w]+"),
+                                                  QRegularExpression::UseUnicodePropertiesOption);
+    for (const QString& word : tag.toString().split(separators, Qt::SkipEmptyParts)) bits |= bitsOf(word);
+    return bits;
+  }
+  // Plain ASCII, as most tags are: the same split without the expression engine.
+  const auto isWordCharacter = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); };
+  for (qsizetype at = 0; at < tag.size();) {
+    while (at < tag.size() && !isWordCharacter(tag[at])) ++at;
+    const qsizetype start = at;
+    while (at < tag.size() && isWordCharacter(tag[at])) ++at;
+    if (at > start) bits |= bitsOf(tag.sliced(start, at - start));
+  }
+  return bits;
+}
+
+// A text trimmed and in lower case; an ASCII text of usual length is lowered into `buffer`.
+template <std::size_t N>
+QStringView lowered(QStringView text, std::array<char16_t, N>& buffer, QString& held) {
+  text = text.trimmed();
+  if (std::size_t(text.size()) > N || !isAscii(text)) {
+    held = text.toString().toLower();
+    return held;
+  }
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    buffer[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+  }
+  return QStringView(buffer.data(), text.size());
+}
+
+// The file type at the end of a path ("mp3" of "/live/radio.mp3"); empty when the last part has none.
+QStringView extensionOf(QStringView path) {
   const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
   if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0) return {};
-  return path.mid(dot + 1);
+  return path.sliced(dot + 1);
 }
 
-QString schemeOf(QStringView address) { return QUrl(address.toString()).scheme().toLower(); }
+// The scheme and the file type of an address, in lower case, read once; a plain address is read
+// in place.
+class AddressParts {
+ public:
+  explicit AddressParts(QStringView address) {
+    if (const std::optional<PlainUrl> plain = plainUrl(address)) {
+      scheme = plain->scheme;  // lower case already
+      extension = lowered(extensionOf(plain->path), buffer_, held_);
+      return;
+    }
+    const QUrl url(address.toString());
+    heldScheme_ = url.scheme().toLower();
+    heldPath_ = url.path().toLower();
+    scheme = heldScheme_;
+    extension = extensionOf(heldPath_);
+  }
+  AddressParts(const AddressParts&) = delete;
+  AddressParts& operator=(const AddressParts&) = delete;
+  QStringView scheme;
+  QStringView extension;
 
-bool isOneOf(const QString& value, std::initializer_list<const char*> options) {
+ private:
+  std::array<char16_t, 16> buffer_;
+  QString held_;
+  QString heldScheme_;
+  QString heldPath_;
+};
+
+bool isOneOf(QStringView value, std::initializer_list<const char*> options) {
   for (const char* option : options)
     if (value == QLatin1String(option)) return true;
   return false;
@@ -68,34 +154,43 @@ bool isOneOf(const QString& value, std::initializer_list<const char*> options) {
 
 }  // namespace
 
-quint8 categoriesFromKeywords(const QStringList& keywords, Medium medium) {
-  static const QRegularExpression separators(QStringLiteral("[^\\w]+"),
-                                                QRegularExpression::UseUnicodePropertiesOption);
+quint8 categoriesFromKeywords(std::span<const QStringView> keywords, Medium medium) {
   quint8 bits = 0;
-  for (const QString& keyword : keywords) {
-    const QString tag = keyword.trimmed().toLower();
-    if (tag.isEmpty()) continue;
-    bits |= bitsOf(tag);
-    for (const QString& word : tag.split(separators, Qt::SkipEmptyParts)) bits |= bitsOf(word);
+  std::array<char16_t, 64> buffer;
+  QString held;
+  for (QStringView keyword : keywords) {
+    const QStringView tag = lowered(keyword, buffer, held);
+    if (!tag.isEmpty()) bits |= bitsOfTag(tag);
   }
   if (medium == Medium::Radio) bits &= quint8(~kAdult);
   return bits;
 }
 
-quint8 diasporaCategory(const QStringList& languages, QStringView countryCode) {
+quint8 categoriesFromKeywords(const QStringList& keywords, Medium medium) {
+  const std::vector<QStringView> views(keywords.begin(), keywords.end());
+  return categoriesFromKeywords(views, medium);
+}
+
+quint8 diasporaCategory(std::span<const QStringView> languages, QStringView countryCode) {
   if (countryCode.compare(QLatin1String("PL"), Qt::CaseInsensitive) == 0) return 0;
-  for (const QString& language : languages) {
-    const QString name = language.trimmed().toLower();
-    if (isOneOf(name, {"polish", "polski", "pl", "pol"})) return kDiaspora;
-  }
+  std::array<char16_t, 16> buffer;
+  QString held;
+  for (QStringView language : languages)
+    if (isOneOf(lowered(language, buffer, held), {"polish", "polski", "pl", "pol"})) return kDiaspora;
   return 0;
+}
+
+quint8 diasporaCategory(const QStringList& languages, QStringView countryCode) {
+  const std::vector<QStringView> views(languages.begin(), languages.end());
+  return diasporaCategory(views, countryCode);
 }
 
 quint8 radioPlayerKind(QStringView codec, QStringView address, bool httpLiveStreaming) {
   using namespace catalogue::radioplayer;
   const QString name = codec.trimmed().toString().toLower();
-  const QString scheme = schemeOf(address);
-  const QString extension = extensionOf(address);
+  const AddressParts parts(address);
+  const QStringView scheme = parts.scheme;
+  const QStringView extension = parts.extension;
   if (isOneOf(extension, {"ra", "rm", "ram"}) || scheme == QLatin1String("pnm") || name.startsWith(QLatin1String("real")))
     return kRealPlayer;
   if (name.startsWith(QLatin1String("wma")) || scheme.startsWith(QLatin1String("mms")) ||
@@ -109,8 +204,9 @@ quint8 radioPlayerKind(QStringView codec, QStringView address, bool httpLiveStre
 
 quint8 tvPlayerKind(QStringView address) {
   using namespace catalogue::tvplayer;
-  const QString scheme = schemeOf(address);
-  const QString extension = extensionOf(address);
+  const AddressParts parts(address);
+  const QStringView scheme = parts.scheme;
+  const QStringView extension = parts.extension;
   if (isOneOf(extension, {"rm", "ram", "rmvb"}) || scheme == QLatin1String("pnm")) return kRealPlayer;
   if (scheme.startsWith(QLatin1String("mms")) || isOneOf(extension, {"asx", "asf", "wmv"})) return kWindowsMedia;
   if (extension == QLatin1String("nsv")) return kNullsoft;

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
+#include <span>
 
 namespace catalogue::sources {
 
@@ -12,10 +13,12 @@ enum class Medium { Tv, Radio };
 // The Categories bits that a directory's categories or free tags stand for ("news" → "informacje",
 // "jazz" → "muzyczne" …). "erotyczne" is given only to TV: the radio editor has no box for it.
 quint8 categoriesFromKeywords(const QStringList& keywords, Medium medium);
+quint8 categoriesFromKeywords(std::span<const QStringView> keywords, Medium medium);
 
 // The "polonijne" bit for a station in Polish broadcasting from outside Poland, else 0.
 // `languages` are names or codes as the directories write them ("polish", "pl", "pol").
 quint8 diasporaCategory(const QStringList& languages, QStringView countryCode);
+quint8 diasporaCategory(std::span<const QStringView> languages, QStringView countryCode);
 
 // The radio player kind for a stream of the given codec ("MP3", "OGG", "WMA" …) at the address.
 quint8 radioPlayerKind(QStringView codec, QStringView address, bool httpLiveStreaming);

@@ -1,18 +1,18 @@
 #include "textrules.h"
 
 #include <QUrl>
+#include <algorithm>
 
+#include "catalogue/feedtext.h"
 #include "catalogue/pageaddress.h"
-#include "platform/codepage.h"
+#include "catalogue/sources/plainurl.h"
 
 namespace catalogue::sources {
 namespace {
 
-bool representable(QStringView text) {
-  using platform::CodePage;
-  return platform::throughCodePage(text, CodePage::Iso8859_2) == text &&
-         platform::throughCodePage(text, CodePage::Windows1250) == text;
-}
+// Whether both code pages have every character: the catalogue's own tables, made from the
+// platform's converters, answer it without converting.
+bool representable(QStringView text) { return catalogue::firstUnrepresentable(text) < 0; }
 
 // Polish-style romanisation of Russian, Ukrainian, Belarusian, Bulgarian and Serbian letters
 // (lower case; capitals are looked up through their lower case).
@@ -75,7 +75,7 @@ QString spelledOut(char32_t c) {
   return kept;
 }
 
-bool isNetworkScheme(const QString& scheme) {
+bool isNetworkScheme(QStringView scheme) {
   static const char* const schemes[] = {"http", "https", "mms", "mmsh", "mmst", "mmsu", "rtsp", "rtsps",
                                         "rtmp", "rtmps", "rtmpt", "rtp", "udp", "srt", "pnm"};
   for (const char* known : schemes)
@@ -85,23 +85,86 @@ bool isNetworkScheme(const QString& scheme) {
 
 }  // namespace
 
-QString feedSafeName(QStringView text) {
-  QString line;
-  line.reserve(text.size());
-  for (QChar c : text) line += (c.category() == QChar::Other_Control || c.isSpace()) ? QLatin1Char(' ') : c;
-  line = line.simplified();
-  if (!representable(line)) {
-    QString folded;
-    for (char32_t c : line.toUcs4()) folded += spelledOut(c);
-    line = folded.simplified();
+namespace {
+
+// A name written unit by unit: blanks and control characters folded to single spaces as
+// simplified() folds them, and whether a letter or a digit was kept.
+class SafeNameWriter {
+ public:
+  explicit SafeNameWriter(qsizetype expected) : line_(std::max<qsizetype>(expected, 8), Qt::Uninitialized) {
+    data_ = reinterpret_cast<char16_t*>(line_.data());
   }
-  for (QChar c : line)
-    if (c.isLetterOrNumber()) return line;
-  return {};
+
+  // A unit that both code pages have, or a blank.
+  void add(QChar c) {
+    const char16_t unit = c.unicode();
+    bool blank;
+    if (unit < 0x80) {
+      blank = unit <= u' ' || unit == 0x7F;
+      readable_ = readable_ || (!blank && (unit | 0x20) >= u'a' && (unit | 0x20) <= u'z') || (unit >= u'0' && unit <= u'9');
+    } else {
+      blank = isBlank(c);
+      readable_ = readable_ || (!blank && c.isLetterOrNumber());
+    }
+    if (blank) {
+      blankPending_ = size_ > 0;
+      return;
+    }
+    if (blankPending_) put(u' ');
+    blankPending_ = false;
+    put(unit);
+  }
+
+  static bool isBlank(QChar c) { return c.category() == QChar::Other_Control || c.isSpace(); }
+
+  QString take() {
+    if (!readable_) return {};
+    line_.truncate(size_);
+    return std::move(line_);
+  }
+
+ private:
+  void put(char16_t unit) {
+    if (size_ == line_.size()) {
+      line_.resize(2 * size_);
+      data_ = reinterpret_cast<char16_t*>(line_.data());
+    }
+    data_[size_++] = unit;
+  }
+
+  QString line_;
+  char16_t* data_ = nullptr;
+  qsizetype size_ = 0;
+  bool blankPending_ = false;
+  bool readable_ = false;
+};
+
+}  // namespace
+
+QString feedSafeName(QStringView text) {
+  SafeNameWriter name(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c.unicode() < 0x80 || (!c.isSurrogate() && (SafeNameWriter::isBlank(c) || representable(QStringView(&c, 1))))) {
+      name.add(c);
+      continue;
+    }
+    // One code point, a lone half of a pair counting as the replacement character.
+    char32_t point = QChar::ReplacementCharacter;
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+      point = QChar::surrogateToUcs4(c, text[++i]);
+    else if (!c.isSurrogate())
+      point = c.unicode();
+    for (const QChar part : spelledOut(point)) name.add(part);
+  }
+  return name.take();
 }
 
 QString streamAddress(QStringView text) {
-  const QString trimmed = text.trimmed().toString();
+  const QStringView address = text.trimmed();
+  if (const std::optional<PlainUrl> plain = plainUrl(address); plain && isNetworkScheme(plain->scheme))
+    return address.toString();
+  const QString trimmed = address.toString();
   if (trimmed.isEmpty()) return {};
   const QUrl url(trimmed, QUrl::TolerantMode);
   if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return {};
@@ -109,8 +172,21 @@ QString streamAddress(QStringView text) {
   return QString::fromLatin1(url.toEncoded());
 }
 
+QString streamAddress(const QString& text) {
+  if (const std::optional<PlainUrl> plain = plainUrl(text); plain && isNetworkScheme(plain->scheme)) return text;
+  return streamAddress(QStringView(text));
+}
+
+bool isStreamAddress(QStringView text) {
+  if (const std::optional<PlainUrl> plain = plainUrl(text.trimmed()); plain && isNetworkScheme(plain->scheme)) return true;
+  return !streamAddress(text).isEmpty();
+}
+
 QString homePageText(QStringView text) {
-  const QString trimmed = text.trimmed().toString();
+  const QStringView page = text.trimmed();
+  if (const std::optional<PlainUrl> plain = plainUrl(page); plain && (plain->scheme == u"http" || plain->scheme == u"https"))
+    return (plain->scheme == u"http" ? page.sliced(7) : page).toString();
+  const QString trimmed = page.toString();
   if (trimmed.isEmpty()) return {};
   const QUrl url = QUrl::fromUserInput(trimmed);
   const QString scheme = url.scheme().toLower();

@@ -16,6 +16,9 @@ QString feedSafeName(QStringView text);
 // network protocols, encoded as plain ASCII. Empty for anything else (a relative or local entry,
 // a malformed address).
 QString streamAddress(QStringView text);
+// The same for a text that may already be the address, which is then given back as it is.
+QString streamAddress(const QString& text);
+bool isStreamAddress(QStringView text);
 
 // A home page as the catalogue keeps it: a web address in plain ASCII without its leading
 // "http://" (any other scheme stays, as the editor would leave it). Empty when the text is not a
