@@ -89,7 +89,7 @@ TMainForm::TMainForm(MainFormEnvironment environment)
 
   browser_ = new browser::StationBrowser(ui->TVPanel, ui->FMPanel, environment_.services, this,
                                          environment_.programFolder);
-  if (environment_.feedReads.valid()) browser_->TakeReads(std::move(environment_.feedReads));
+  if (environment_.feedReads) browser_->TakeReads(std::move(environment_.feedReads));
   launcher_ = new playback::Launcher(*browser_, environment_.services, this);
   search_ = new search::SearchPanelForm(ui->SearchPanel, environment_.services, this);
   fillHost(ui->SearchPanel, search_);

@@ -31,10 +31,10 @@ QString folderPrefix(QString folder) {
 }  // namespace
 
 FeedReads startReadingFeeds(const QString& catalogueFolder) {
-  return std::async(std::launch::async, [folder = folderPrefix(catalogueFolder)] {
+  return std::make_shared<std::future<ReadFeeds>>(std::async(std::launch::async, [folder = folderPrefix(catalogueFolder)] {
     return ReadFeeds{catalogue::readGuarded<catalogue::TvStation>(folder + catalogue::kTvFeedName),
                      catalogue::readGuarded<catalogue::RadioStation>(folder + catalogue::kRadioFeedName)};
-  });
+  }));
 }
 
 StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Services services, QWidget* mainWindow,
@@ -82,8 +82,8 @@ void StationBrowser::SetRefreshHooks() {
 }
 
 void StationBrowser::LoadTvFeed() {
-  if (!reads_.valid()) return tv_->Load();
-  ReadFeeds read = reads_.get();
+  if (!reads_ || !reads_->valid()) return tv_->Load();
+  ReadFeeds read = reads_->get();
   radioRead_ = std::move(read.radio);
   tv_->Load(std::move(read.tv));
 }

@@ -35,7 +35,8 @@ struct ReadFeeds {
   catalogue::GuardedRead<catalogue::TvStation> tv;
   catalogue::GuardedRead<catalogue::RadioStation> radio;
 };
-using FeedReads = std::future<ReadFeeds>;
+// Shared, so that what carries it stays copyable; the one browser that takes it gets the reads.
+using FeedReads = std::shared_ptr<std::future<ReadFeeds>>;
 FeedReads startReadingFeeds(const QString& catalogueFolder);
 
 // The TV and radio panels: their forms, the station arrays and selection state, the handlers.
