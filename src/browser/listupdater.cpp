@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QScrollBar>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 
@@ -114,8 +115,8 @@ void ListUpdater::EndListUpdate(QListWidget* list) {
 }
 
 void ListUpdater::groupWhenIdle(QListWidget* list, int fromRow, int fill) {
-  QTimer::singleShot(0, list, [this, list, fromRow, fill] {
-    if (fill != fills_) return;
+  QTimer::singleShot(0, &idleWork_, [this, list = QPointer<QListWidget>(list), fromRow, fill] {
+    if (fill != fills_ || list == nullptr) return;
     const int end = std::min(list->count(), fromRow + kGroupedPerSlice);
     for (int row = fromRow; row < end; ++row)
       if (QListWidgetItem* item = list->item(row); item->type() == QListWidgetItem::UserType)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListWidgetItem>
+#include <QObject>
 #include <optional>
 
 #include "browser/listmerge.h"
@@ -44,6 +45,7 @@ class ListUpdater {
   std::optional<ListMerge> merge_;
   bool signalsWereBlocked_ = false;
   int scrollValue_ = 0;
+  QObject idleWork_;  // what the idle grouping runs in: it ends with the updater
   bool filled_ = false;  // the update began with an empty list
   int fills_ = 0;        // a later fill ends the grouping of an earlier one
 };
