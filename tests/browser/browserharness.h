@@ -62,7 +62,8 @@ struct Harness {
   }
   explicit Harness(const catalogue::TvStations& tvFile) : Harness(tvFile, {}) {}
 
-  void start(const catalogue::FeedReadThrough& readThrough = {}) {
+  // With `reads`, the panels take the catalogues read beforehand, as the program starts them.
+  void start(const catalogue::FeedReadThrough& readThrough = {}, browser::FeedReads reads = {}) {
     main.resize(692, 556);
     tvHost = new QWidget(&main);
     tvHost->setGeometry(136, 118, 534, 383);
@@ -71,6 +72,7 @@ struct Harness {
     fmHost->hide();
     browser = std::make_unique<browser::StationBrowser>(tvHost, fmHost, platform::Services{shell, boxes}, &main,
                                                         sandbox.path(), readThrough);
+    if (reads) browser->TakeReads(std::move(reads));
     browser->SetRefreshHooks();
     browser->LoadTvFeed();
     browser->LoadRadioFeed();

@@ -47,6 +47,21 @@ class BrowserPanelsTest : public QObject {
     QVERIFY(QFile::exists(h.feed(catalogue::kRadioFeedName)));
   }
 
+  // Read before the window exists, the catalogues are taken over whole: the same lists, and the
+  // files watched as if the panels had read them.
+  void cataloguesReadBeforehandAreTakenOverWhole() {
+    Harness h(sample());
+    const QStringList regions = Harness::texts(h.regions());
+    h.browser.reset();
+    h.start({}, browser::startReadingFeeds(h.sandbox.path()));
+    QCOMPARE(Harness::texts(h.regions()), regions);
+    QCOMPARE(h.browser->tvStations(), sample());
+    catalogue::TvStations changed = sample();
+    changed.push_back(tv("TV Trwam", 48));
+    QVERIFY(catalogue::saveTvFeed(h.feed(catalogue::kTvFeedName), changed).ok);
+    QTRY_COMPARE_WITH_TIMEOUT(h.browser->tvStations(), changed, 2000);
+  }
+
   void sharedIdentifiersListTheSameStations() {
     Harness h(sample());
     h.chooseRegion("Kazachstan");
