@@ -53,8 +53,8 @@ StationBrowser::StationBrowser(QWidget* tvHost, QWidget* fmHost, platform::Servi
   radio_ = std::make_unique<BrowserPanel<catalogue::RadioStation>>(BrowserPanel<catalogue::RadioStation>::Setup{
       fmForm_->controls(), radioStations_, services_, mainWindow_, catalogueFolder_ + catalogue::kRadioFeedName,
       *names_, *updater_, readThrough});
-  tvFinder_ = new StationFinder(tvForm_, tvForm_->controls(), [this](StationIndex& index) { index.rebuild(tvStations_); });
-  fmFinder_ = new StationFinder(fmForm_, fmForm_->controls(), [this](StationIndex& index) { index.rebuild(radioStations_); });
+  tvFinder_ = new StationFinder(tvForm_, tvForm_->controls(), [this] { return StationIndex::stationsOf(tvStations_); });
+  fmFinder_ = new StationFinder(fmForm_, fmForm_->controls(), [this] { return StationIndex::stationsOf(radioStations_); });
   tv_->SetRefreshListener([this] { tvFinder_->catalogueChanged(); });
   radio_->SetRefreshListener([this] { fmFinder_->catalogueChanged(); });
   // Each control raises the handler of its own name; both region lists share ListBox1Click.

@@ -186,6 +186,22 @@ class FinderPanelsTest : public QObject {
 
   // The finder follows the catalogue: a deleted station goes from its list at once, a renamed one
   // is found by its new name only, and what is chosen afterwards is the station it names.
+  // A closed finder indexes the catalogue on the side once it has been still for a moment; a change
+  // made after that is not missed when the finder opens.
+  void indexPreparedWhileClosedFollowsLaterChanges() {
+    Harness h({tv("Alfa Łódź", 48), tv("Beta Łódź", 48), tv("Gamma", 49)});
+    showWindow(h);
+    QWidget* form = h.browser->tvForm();
+    QTest::qWait(1500);
+    h.chooseRegion("Polska");
+    h.chooseStation("Alfa Łódź");
+    h.boxes.answers.push_back(true);
+    h.button("Button9")->click();
+    press(Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(field(form), "lodz");
+    QCOMPARE(lines(form), QStringList{"Beta Łódź — Polska"});
+  }
+
   void editAndDeleteWhileOpen() {
     Harness h({tv("Alfa Łódź", 48), tv("Beta Łódź", 48), tv("Gamma", 49)});
     showWindow(h);

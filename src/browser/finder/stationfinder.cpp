@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "browser/finder/finderresults.h"
@@ -40,13 +41,20 @@ void selectEntry(QListWidget* list, int value) {
 
 }  // namespace
 
-StationFinder::StationFinder(QWidget* form, const PanelControls& controls, std::function<void(StationIndex&)> reindex)
+StationFinder::StationFinder(QWidget* form, const PanelControls& controls, std::function<Stations()> stations)
     : QObject(form),
       form_(form),
       c_(controls),
-      reindex_(std::move(reindex)),
+      stations_(std::move(stations)),
+      prepareTimer_(new QTimer(this)),
       results_(new FinderResults(this)),
       button_(new QPushButton(QStringLiteral("Znajdź stację…"), controls.addButton->parentWidget())) {
+  // After a load, an update or a run of edits, once the catalogue has been still for a moment;
+  // never before the window's first paint.
+  constexpr int kStillForMs = 1000;
+  prepareTimer_->setSingleShot(true);
+  prepareTimer_->setInterval(kStillForMs);
+  connect(prepareTimer_, &QTimer::timeout, this, &StationFinder::prepareIndex);
   auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), form_);
   connect(shortcut, &QShortcut::activated, this, &StationFinder::open);
 
@@ -66,16 +74,35 @@ StationFinder::StationFinder(QWidget* form, const PanelControls& controls, std::
 
 StationFinder::~StationFinder() = default;
 
+void StationFinder::prepareIndex() {
+  if (overlay_ != nullptr || indexCurrent_ || preparing_.valid()) return;
+  std::unique_ptr<StationIndex> index = index_ ? std::move(index_) : std::make_unique<StationIndex>();
+  preparedAt_ = changes_;
+  preparing_ = std::async(std::launch::async, [index = std::move(index), stations = stations_()]() mutable {
+    index->rebuild(stations);
+    return std::move(index);
+  });
+}
+
+void StationFinder::takePreparedIndex() {
+  if (!preparing_.valid()) return;
+  index_ = preparing_.get();
+  indexCurrent_ = preparedAt_ == changes_;
+}
+
 void StationFinder::open() {
   if (overlay_ == nullptr) {
     focusBefore_ = QApplication::focusWidget();
-    if (!indexCurrent_) {
+    prepareTimer_->stop();
+    if (preparing_.valid() || !indexCurrent_) {
       QGuiApplication::setOverrideCursor(Qt::WaitCursor);
       const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
-      // Made at the first use, not at start-up.
-      if (index_ == nullptr) index_ = std::make_unique<StationIndex>();
-      reindex_(*index_);
-      indexCurrent_ = true;
+      takePreparedIndex();
+      if (!indexCurrent_) {
+        if (index_ == nullptr) index_ = std::make_unique<StationIndex>();
+        index_->rebuild(stations_());
+        indexCurrent_ = true;
+      }
     }
     overlay_ = new QFrame(form_);
     overlay_->setObjectName(QStringLiteral("StationFinder"));
@@ -131,7 +158,11 @@ void StationFinder::close(bool restoreFocus) {
 
 void StationFinder::catalogueChanged() {
   indexCurrent_ = false;
-  if (overlay_ == nullptr) return;
+  ++changes_;
+  if (overlay_ == nullptr) {
+    prepareTimer_->start();
+    return;
+  }
   // The station the user was on stays the current one while it is still found.
   const int currentRow = list_->currentIndex().row();
   const FinderEntry* current = results_->entryAt(currentRow);
@@ -139,7 +170,7 @@ void StationFinder::catalogueChanged() {
   const int currentRegion = current != nullptr ? current->regionRow : -1;
   const bool listHadFocus = list_->hasFocus();
   results_->show(index_.get(), {}, false);
-  reindex_(*index_);
+  index_->rebuild(stations_());
   indexCurrent_ = true;
   search();
   for (int row = 0; current != nullptr && row < results_->rowCount(); ++row) {

@@ -40,11 +40,15 @@ class StationIndex {
   // bears its name (letter case aside); then it is found under "Ulubione". Stations of an unknown
   // region are listed nowhere in the panel and are not found either.
   template <class Record>
-  void rebuild(const std::vector<Record>& records) {
+  static std::vector<Station> stationsOf(const std::vector<Record>& records) {
     std::vector<Station> stations;
     stations.reserve(records.size());
     for (const Record& record : records) stations.push_back({record.Name, record.RegionId});
-    rebuild(stations);
+    return stations;
+  }
+  template <class Record>
+  void rebuild(const std::vector<Record>& records) {
+    rebuild(stationsOf(records));
   }
   void rebuild(const std::vector<Station>& stations);
 
