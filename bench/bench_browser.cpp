@@ -6,24 +6,13 @@
 #include <QListWidget>
 #include <memory>
 
+#include "bench/silentservices.h"
 #include "browser/stationbrowser.h"
-#include "platform/messageboxes.h"
-#include "platform/shell.h"
 
 namespace {
 
-class SilentShell final : public platform::Shell {
- public:
-  void ShellOpen(const QString&, const QString&, platform::ShowState) override {}
-};
-
-class SilentBoxes final : public platform::MessageBoxes {
- public:
-  void showError(QWidget*, const QString&) override {}
-  bool askQuestion(QWidget*, const QString&) override { return false; }
-  void showInformation(QWidget*, const QString&) override {}
-  void showGeneralError(QWidget*, const QString&) override {}
-};
+using benchdata::SilentBoxes;
+using benchdata::SilentShell;
 
 catalogue::TvStation station(qint32 region, int number) {
   catalogue::TvStation s;

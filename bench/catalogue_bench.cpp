@@ -22,31 +22,12 @@
 #include <type_traits>
 #include <unistd.h>
 
+#include "bench/tvstations.h"
 #include "catalogue/feedfile.h"
 
 using namespace catalogue;
 
 namespace {
-
-// Stations that look like the shipped ones: Polish letters, addresses of typical length.
-TvStations makeStations(int count) {
-  TvStations stations;
-  stations.reserve(count);
-  for (int i = 0; i < count; ++i) {
-    TvStation s;
-    s.Name = QStringLiteral("Telewizja Łódź Zażółć %1").arg(i);
-    s.Www = QStringLiteral("www.telewizja-%1.example.pl").arg(i);
-    s.ScheduleWww = QStringLiteral("www.telewizja-%1.example.pl/program-tv").arg(i);
-    s.StreamUrl = QStringLiteral("https://cdn%1.example.pl/hls/live/%2/master.m3u8").arg(i % 7).arg(i);
-    s.RegionId = i % 3 == 0 ? 48 : 49;
-    s.QualityBps = 128000 * (1 + i % 16);
-    s.PlayerKind = 8;
-    s.Categories = static_cast<quint8>(i % 64);
-    s.Live = i % 5 != 0;
-    stations.push_back(std::move(s));
-  }
-  return stations;
-}
 
 // Regions of ours in the mix an update brings: many stations from a few countries.
 constexpr qint32 kRegionMix[] = {1, 49, 48, 33, 44, 39, 34, 7, 31, 30, 420, 421, 43, 41, 61, 52, 54, 36, 40, 90, 380, 91};
@@ -204,7 +185,7 @@ int main(int argc, char** argv) {
               "median", "cpu", "best", "median", "file MiB", "peak RSS MiB", "load/read (best, median)");
   int failures = 0;
   for (int count : sizes) {
-    const RunResult generated = inChild([&] { return RunResult{0, 0, 0, 0, 0, saveTvFeed(path, makeStations(count)).ok}; });
+    const RunResult generated = inChild([&] { return RunResult{0, 0, 0, 0, 0, saveTvFeed(path, benchdata::makeTvStations(count)).ok}; });
     std::vector<double> loadMs, saveMs, loadCpuMs, saveCpuMs, readMs;
     long peakKiB = 0;
     for (int run = 0; run < runs && generated.ok; ++run) {

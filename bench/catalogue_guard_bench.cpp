@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/tvstations.h"
 #include "catalogue/diskstamp.h"
 #include "catalogue/feedfile.h"
 #include "catalogue/feedguard.h"
@@ -18,25 +19,6 @@
 using namespace catalogue;
 
 namespace {
-
-TvStations makeStations(int count) {
-  TvStations stations;
-  stations.reserve(count);
-  for (int i = 0; i < count; ++i) {
-    TvStation s;
-    s.Name = QStringLiteral("Telewizja Łódź Zażółć %1").arg(i);
-    s.Www = QStringLiteral("www.telewizja-%1.example.pl").arg(i);
-    s.ScheduleWww = QStringLiteral("www.telewizja-%1.example.pl/program-tv").arg(i);
-    s.StreamUrl = QStringLiteral("https://cdn%1.example.pl/hls/live/%2/master.m3u8").arg(i % 7).arg(i);
-    s.RegionId = i % 3 == 0 ? 48 : 49;
-    s.QualityBps = 128000 * (1 + i % 16);
-    s.PlayerKind = 8;
-    s.Categories = static_cast<quint8>(i % 64);
-    s.Live = i % 5 != 0;
-    stations.push_back(std::move(s));
-  }
-  return stations;
-}
 
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -83,7 +65,7 @@ int main(int argc, char** argv) {
   std::printf("TV catalogue, median of %d runs in ms, plain and through the program's checks\n", runs);
   std::printf("%9s  %8s %8s %6s  %8s %8s %6s\n", "stations", "load", "guarded", "ratio", "save", "guarded", "ratio");
   for (int count : sizes) {
-    const TvStations stations = makeStations(count);
+    const TvStations stations = benchdata::makeTvStations(count);
     if (!saveTvFeed(path, stations).ok) return 1;
     std::vector<double> load, guardedLoad, save, guardedSave;
     for (int run = 0; run < runs; ++run) {

@@ -13,28 +13,17 @@
 #include <memory>
 #include <vector>
 
+#include "bench/silentservices.h"
 #include "browser/finder/stationfinder.h"
 #include "browser/finder/stationindex.h"
 #include "browser/panelforms.h"
 #include "browser/stationbrowser.h"
 #include "catalogue/regions.h"
-#include "platform/messageboxes.h"
-#include "platform/shell.h"
 
 namespace {
 
-class SilentShell final : public platform::Shell {
- public:
-  void ShellOpen(const QString&, const QString&, platform::ShowState) override {}
-};
-
-class SilentBoxes final : public platform::MessageBoxes {
- public:
-  void showError(QWidget*, const QString&) override {}
-  bool askQuestion(QWidget*, const QString&) override { return false; }
-  void showInformation(QWidget*, const QString&) override {}
-  void showGeneralError(QWidget*, const QString&) override {}
-};
+using benchdata::SilentBoxes;
+using benchdata::SilentShell;
 
 // Names of the kind a directory answer brings: common words, towns with Polish and other accents,
 // numbers; one station in twenty is also a favourite.

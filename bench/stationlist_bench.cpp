@@ -20,25 +20,14 @@
 #include <memory>
 #include <vector>
 
+#include "bench/silentservices.h"
 #include "browser/stationbrowser.h"
 #include "catalogue/stationnames.h"
-#include "platform/messageboxes.h"
-#include "platform/shell.h"
 
 namespace {
 
-class SilentShell final : public platform::Shell {
- public:
-  void ShellOpen(const QString&, const QString&, platform::ShowState) override {}
-};
-
-class SilentBoxes final : public platform::MessageBoxes {
- public:
-  void showError(QWidget*, const QString&) override {}
-  bool askQuestion(QWidget*, const QString&) override { return true; }
-  void showInformation(QWidget*, const QString&) override {}
-  void showGeneralError(QWidget*, const QString&) override {}
-};
+using benchdata::SilentBoxes;
+using benchdata::SilentShell;
 
 constexpr qint32 kPolska = 48;
 constexpr qint32 kNiemcy = 49;
@@ -139,7 +128,7 @@ class Bench {
 
   QTemporaryDir scratch_;
   SilentShell shell_;
-  SilentBoxes boxes_;
+  SilentBoxes boxes_{true};  // deletions are confirmed
   QWidget window_;
   std::unique_ptr<browser::StationBrowser> browser_;
 };

@@ -9,12 +9,32 @@
 #include <unistd.h>
 
 #include "privacy/privacyctl.h"
+#include "support/filebytes.h"
+#include "treebuilder.h"
 
 // What the cleaner's safety tests share: snapshots of what stays, programs that run while a step
 // runs, and a user who acts at a chosen moment of it.
 namespace cleanerfixture {
 
 using Tree = QMap<QString, QByteArray>;
+
+// The probe program the tests start. It is read before the machine's /tmp, where the build may
+// lie, is hidden behind temporary folders of this process's own.
+class CleanProbe {
+ public:
+  bool load() {
+    bytes_ = testsupport::fileBytes(QStringLiteral(CLEANPROBE));
+    if (!treebuilder::privateTemporaryFolders()) qWarning("no private /tmp here: the tests keep to their sandbox folders");
+    return bytes_.startsWith("\x7f" "ELF");
+  }
+  const QByteArray& bytes() const { return bytes_; }
+  bool install(const QString& path) const {
+    return treebuilder::writeFile(path, bytes_) && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+
+ private:
+  QByteArray bytes_;
+};
 
 // The entries of a snapshot under one of its folders, with that folder.
 inline Tree under(const Tree& tree, const QString& folder) {

@@ -61,11 +61,7 @@ class BusyDesktopTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   // The probe is read first: the build may lie in the machine's /tmp, which is hidden from then on.
-  void initTestCase() {
-    probe_ = testsupport::fileBytes(QStringLiteral(CLEANPROBE));
-    QVERIFY(probe_.startsWith("\x7f" "ELF"));
-    if (!privateTemporaryFolders()) qWarning("no private /tmp here: the tests keep to their sandbox folders");
-  }
+  void initTestCase() { QVERIFY(probe_.load()); }
 
   // Nobody holds these open, yet the session needs them, and a running program's whole tree
   // belongs to it.
@@ -91,7 +87,7 @@ class BusyDesktopTest : public QObject {
     // An application unpacked into the temporary folder runs its program; its plugins, resources
     // and launch script lie elsewhere in its tree.
     const QString app = tmp + "/.mount_extracted";
-    QVERIFY(writeFile(app + "/usr/bin/prog", probe_));
+    QVERIFY(writeFile(app + "/usr/bin/prog", probe_.bytes()));
     QVERIFY(QFile::setPermissions(app + "/usr/bin/prog", QFile::ReadOwner | QFile::ExeOwner));
     QVERIFY(writeFile(app + "/usr/lib/plugins/libstyle.so", "plugin"));
     QVERIFY(writeFile(app + "/usr/share/app/strings.txt", "strings"));
@@ -228,7 +224,7 @@ class BusyDesktopTest : public QObject {
  private:
   QString installProbe(const testsupport::Sandbox& sandbox) const {
     const QString path = sandbox.filePath("bin/cleanprobe");
-    return writeFile(path, probe_) && QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner) ? path : QString();
+    return probe_.install(path) ? path : QString();
   }
 
   static bool startProbe(Running& running, const QString& probe, const QStringList& arguments) {
@@ -236,7 +232,7 @@ class BusyDesktopTest : public QObject {
     return running.process.waitForReadyRead(10000);
   }
 
-  QByteArray probe_;
+  CleanProbe probe_;
 };
 
 QTEST_GUILESS_MAIN(BusyDesktopTest)

@@ -38,11 +38,7 @@ class CleanerSafetyTest : public QObject {
  private Q_SLOTS:
   // Whatever a test starts writes into temporary folders of this process's own. The probe is read
   // first: the build may lie in the machine's /tmp, which is hidden from then on.
-  void initTestCase() {
-    probe_ = testsupport::fileBytes(QStringLiteral(CLEANPROBE));
-    QVERIFY(probe_.startsWith("\x7f" "ELF"));
-    if (!privateTemporaryFolders()) qWarning("no private /tmp here: the tests keep to their sandbox folders");
-  }
+  void initTestCase() { QVERIFY(probe_.load()); }
 
   void homeXdgAndSpecialFoldersInsideTheTemporaryFolder() {
     testsupport::Sandbox sandbox;
@@ -315,11 +311,9 @@ class CleanerSafetyTest : public QObject {
   }
 
  private:
-  bool installProbe(const QString& path) const {
-    return writeFile(path, probe_) && QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  }
+  bool installProbe(const QString& path) const { return probe_.install(path); }
 
-  QByteArray probe_;
+  CleanProbe probe_;
 };
 
 QTEST_GUILESS_MAIN(CleanerSafetyTest)
