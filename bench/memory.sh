@@ -7,14 +7,15 @@
 # that never answers (a server that takes the connection and says nothing, as a site that is down),
 # and with one served on 127.0.0.1, shown in the strip.
 #   bench/memory.sh [BUILD_DIR] [ROUNDS]
-# BUILD_DIR holds bin/sieciownik and bin/sieciownik-banner.so (a Release build, as users get).
+# BUILD_DIR holds bin/sieciownik and the banner's engine, bin/sieciownik-banner-host (a Release
+# build, as users get).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-release}" && pwd)
 rounds=${2:-3}
 program="$build/bin/sieciownik"
-if [ ! -x "$program" ] || [ ! -e "$build/bin/sieciownik-banner.so" ]; then
-  echo "$program or its banner module is missing: build the targets sieciownik and sieciownik-banner" >&2
+if [ ! -x "$program" ] || [ ! -x "$build/bin/sieciownik-banner-host" ]; then
+  echo "$program or its banner's engine is missing: build the target sieciownik" >&2
   exit 1
 fi
 source "$root/scripts/packages.sh"

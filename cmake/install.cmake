@@ -3,8 +3,9 @@
 # The folders are named in the top CMakeLists.txt, which also tells the program where they are; on
 # the first start of an installed copy the program fills the user's data folder from its data files.
 install(TARGETS sieciownik sieciownik-feed RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# Loaded by the program when the banner first loads.
+# The banner's web engine: a process of its own under X11, loaded into the program elsewhere.
 install(TARGETS sieciownik-banner LIBRARY DESTINATION ${SIECIOWNIK_INSTALL_MODULEDIR})
+install(TARGETS sieciownik-banner-host RUNTIME DESTINATION ${SIECIOWNIK_INSTALL_MODULEDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/help.html ${PROJECT_BINARY_DIR}/shipped/TV.FEED ${PROJECT_BINARY_DIR}/shipped/RADIO.FEED
         DESTINATION ${SIECIOWNIK_INSTALL_DATADIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/desktop/pl.tarnowek.sieciownik.desktop

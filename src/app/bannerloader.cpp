@@ -7,7 +7,12 @@
 namespace app {
 namespace {
 
-const QString kModuleName = QStringLiteral("sieciownik-banner.so");
+// Beside the executable (a build), or in the program's own library folder (installed).
+QString bannerFile(const QString& executableFolder, const QString& name) {
+  const QString beside = QDir(executableFolder).filePath(name);
+  if (QFileInfo::exists(beside)) return beside;
+  return QDir::cleanPath(executableFolder + QStringLiteral("/" SIECIOWNIK_MODULES_FROM_PROGRAM "/") + name);
+}
 
 }  // namespace
 
@@ -36,9 +41,11 @@ void BannerLoader::release(QWidget* bannerStrip) {
 }
 
 QString bannerModuleFile(const QString& executableFolder) {
-  const QString beside = QDir(executableFolder).filePath(kModuleName);
-  if (QFileInfo::exists(beside)) return beside;
-  return QDir::cleanPath(executableFolder + QStringLiteral("/" SIECIOWNIK_MODULES_FROM_PROGRAM "/") + kModuleName);
+  return bannerFile(executableFolder, QStringLiteral("sieciownik-banner.so"));
+}
+
+QString bannerHostProgram(const QString& executableFolder) {
+  return bannerFile(executableFolder, QStringLiteral("sieciownik-banner-host"));
 }
 
 }  // namespace app

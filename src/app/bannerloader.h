@@ -2,9 +2,7 @@
 
 #include <QString>
 
-class QObject;
-class QUrl;
-class QWidget;
+#include "app/bannerbackend.h"
 
 namespace platform { class Shell; }
 
@@ -20,23 +18,21 @@ using ClearBanner = bool (*)(QWidget* window);
 inline constexpr const char* kClearBannerHistorySymbol = "sieciownikClearBannerHistory";
 inline constexpr const char* kClearBannerCacheSymbol = "sieciownikClearBannerCache";
 
-// The web engine behind the banner strip, loaded on the first navigation. Linked into the program
-// it would start with it (a third of a second and some 100 MB before the window shows, and for a
-// banner that may never answer). A missing module leaves the strip empty, as an unreachable banner
-// does.
-class BannerLoader {
+// The web engine behind the banner strip, loaded into the program on the first navigation: where
+// the strip cannot hold another process's window (Wayland), and for the engine's own process.
+// Linked into the program it would start with it (a third of a second and some 100 MB before the
+// window shows, and for a banner that may never answer). A missing module leaves the strip empty,
+// as an unreachable banner does.
+class BannerLoader final : public BannerBackend {
  public:
   // moduleFile: the banner module, beside the executable or where the program installed it.
   BannerLoader(QString moduleFile, platform::Shell& shell);
-  // Shows the page in the strip, starting the engine there first if need be. Returns the strip's
-  // view, or none without the module.
-  QObject* navigate(QWidget* bannerStrip, const QUrl& page);
-  // Ends the engine's page in the strip, so that its memory is given back. Never loads the module.
-  void release(QWidget* bannerStrip);
-  bool loaded() const { return navigate_ != nullptr; }
-  // The privacy cleaner's way into the engine; false while no engine has been started.
-  bool clearHistory(QWidget* window) const { return clearHistory_ != nullptr && clearHistory_(window); }
-  bool clearCache(QWidget* window) const { return clearCache_ != nullptr && clearCache_(window); }
+  // Returns the strip's view.
+  QObject* navigate(QWidget* bannerStrip, const QUrl& page) override;
+  void release(QWidget* bannerStrip) override;
+  bool loaded() const override { return navigate_ != nullptr; }
+  bool clearHistory(QWidget* window) override { return clearHistory_ != nullptr && clearHistory_(window); }
+  bool clearCache(QWidget* window) override { return clearCache_ != nullptr && clearCache_(window); }
 
  private:
   QString moduleFile_;
@@ -48,7 +44,9 @@ class BannerLoader {
   bool tried_ = false;
 };
 
-// Where the banner module is: beside the executable (a build), or in ../lib/sieciownik (installed).
+// Where the banner module, and the program that runs the engine in a process of its own
+// (BannerHost), are: beside the executable (a build), or in ../lib/sieciownik (installed).
 QString bannerModuleFile(const QString& executableFolder);
+QString bannerHostProgram(const QString& executableFolder);
 
 }  // namespace app

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/bannerloader.h"
+#include "app/bannerbackend.h"
 
 namespace app {
 namespace {
@@ -22,7 +22,7 @@ bool answersWithAPage(const QNetworkReply& reply) {
 
 }  // namespace
 
-BannerStrip::BannerStrip(BannerLoader& loader, int answerTimeoutMs, QObject* parent)
+BannerStrip::BannerStrip(BannerBackend& loader, int answerTimeoutMs, QObject* parent)
     : QObject(parent), loader_(loader), answerTimeoutMs_(answerTimeoutMs) {}
 
 void BannerStrip::load(QWidget* strip, const QUrl& page) {

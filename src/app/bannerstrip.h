@@ -10,7 +10,7 @@ class QWidget;
 
 namespace app {
 
-class BannerLoader;
+class BannerBackend;
 
 // The banner strip's loads. The web engine costs more than the rest of the program together, so
 // it runs only while there is a page to show: each load first asks for the page with a plain
@@ -21,7 +21,7 @@ class BannerStrip final : public QObject {
  public:
   static constexpr int kAnswerTimeoutMs = 5000;
 
-  explicit BannerStrip(BannerLoader& loader, int answerTimeoutMs = kAnswerTimeoutMs, QObject* parent = nullptr);
+  explicit BannerStrip(BannerBackend& loader, int answerTimeoutMs = kAnswerTimeoutMs, QObject* parent = nullptr);
 
   // Loads the page in the strip; an empty page (offline, or no banner at all) releases the engine
   // and asks nothing of anyone.
@@ -40,7 +40,7 @@ class BannerStrip final : public QObject {
   void ask(QWidget* strip, const QUrl& page);
   void answered(QNetworkReply* reply, QWidget* strip, const QUrl& page, bool isPage);
 
-  BannerLoader& loader_;
+  BannerBackend& loader_;
   int answerTimeoutMs_;
   QNetworkAccessManager network_;
   QPointer<QNetworkReply> asking_;

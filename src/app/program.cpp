@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 #include "app/application.h"
+#include "app/bannerhost.h"
 #include "app/bannerloader.h"
 #include "app/bannerstrip.h"
 #include "app/singleinstance.h"
@@ -22,6 +24,16 @@ namespace {
 bool haveDisplay() {
   return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
          qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+// Under X11 the banner's engine runs in a process of its own that draws into the strip, so that a
+// banner that goes gives back everything the engine took. Other window systems (Wayland) do not
+// let one program's window hold another's: there the engine is loaded into the program.
+std::unique_ptr<BannerBackend> bannerBackend(platform::Shell& shell) {
+  const QString folder = QCoreApplication::applicationDirPath();
+  if (QGuiApplication::platformName() == QLatin1String("xcb"))
+    return std::make_unique<BannerHost>(bannerHostProgram(folder), shell);
+  return std::make_unique<BannerLoader>(bannerModuleFile(folder), shell);
 }
 
 }  // namespace
@@ -50,8 +62,8 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   platform::DesktopShell shell;
   platform::QtMessageBoxes boxes;
   application.setErrorReport(&boxes);
-  BannerLoader banner(bannerModuleFile(QCoreApplication::applicationDirPath()), shell);
-  BannerStrip bannerStrip(banner);
+  const std::unique_ptr<BannerBackend> banner = bannerBackend(shell);
+  BannerStrip bannerStrip(*banner);
   if (probes.bannerLoaded) QObject::connect(&bannerStrip, &BannerStrip::shown, &bannerStrip, probes.bannerLoaded);
   TMainForm mainForm(MainFormEnvironment{
       {shell, boxes},
@@ -61,8 +73,8 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
       privacyModule,
       platform::installedFile(platform::programFolder(), QStringLiteral("help.html")),
       std::move(feedReads)});
-  privacyModule.SetEmbeddedBrowser({[&banner, &mainForm] { return banner.clearHistory(&mainForm); },
-                                    [&banner, &mainForm] { return banner.clearCache(&mainForm); }});
+  privacyModule.SetEmbeddedBrowser({[&banner, &mainForm] { return banner->clearHistory(&mainForm); },
+                                    [&banner, &mainForm] { return banner->clearCache(&mainForm); }});
   if (probes.firstPaint) QObject::connect(&mainForm, &TMainForm::firstPainted, &mainForm, probes.firstPaint);
   mainForm.CreateSecondaryWindows();
   raiseOnActivation(instance, &mainForm);
