@@ -6,8 +6,8 @@
 # `bench_catalogue --make-folder` wrote), every round starts the program twice, with the shipped
 # catalogues and with that folder's, and the first paints are set against each other (target: at
 # most 300 ms and at most 1.2 times the shipped catalogues' first paint).
-# Needs the bench preset's build (BUILD_DIR/bench/bench_startup and the banner module
-# BUILD_DIR/bin/sieciownik-banner.so); runs under xvfb-run in
+# Needs the bench preset's build (BUILD_DIR/bench/bench_startup and the banner's engine,
+# BUILD_DIR/bin/sieciownik-banner-host and sieciownik-banner.so); runs under xvfb-run in
 # a private home, so no settings or catalogues of the user are touched.
 set -eu
 build=$(cd "${1:-build-bench}" && pwd)
@@ -30,7 +30,7 @@ cat >"$work/site/siecio/bannery/index.html" <<'HTML'
 <html><body style="margin:0;background:#fff"><a href="/"><b>Sieciownik</b> - banner</a></body></html>
 HTML
 # The catalogues and the help page the program reads, beside the copy that runs.
-cp "$program" "$build/bin/sieciownik-banner.so" "$work/shipped/"
+cp "$program" "$build/bin/sieciownik-banner-host" "$build/bin/sieciownik-banner.so" "$work/shipped/"
 for f in TV.FEED RADIO.FEED help.html; do [ -e "$build/bin/$f" ] && cp "$build/bin/$f" "$work/shipped/"; done
 sets="shipped"
 if [ -n "$catalogues" ]; then

@@ -25,9 +25,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Internet TV and radio directory with web 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "video")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What the shared-library scan cannot see: the platform plugin, the fonts, Qt's Polish texts, the
-# desktop opener.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-wine, xdg-utils")
+# What the shared-library scan cannot see: the media library (loaded with the first player), the
+# platform plugin, the fonts, Qt's Polish texts, the desktop opener.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2, qt6-qpa-plugins, qt6-translations-l10n, fonts-wine, xdg-utils")
 # yt-dlp: the player's page resolver, for stations whose address is a broadcaster's web page.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mpv, yt-dlp")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")

@@ -15,6 +15,7 @@
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
+#include "playback/mpvlibrary.h"
 #include "playback/playererror.h"
 #include "playback/playersetup.h"
 #include "playback/screentext.h"
@@ -104,6 +105,8 @@ MediaPlayer::~MediaPlayer() {
 void MediaPlayer::createPlayer() {
   // Refused unless numbers are formatted the C way (formatNumbersForPlayers).
   mpv_ = mpv_create();
+  if (!mpv_ && !mpvLibraryProblem().isEmpty())
+    throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni: nie wczytano biblioteki mpv (%1).").arg(mpvLibraryProblem()));
   if (!mpv_)
     throw PlayerError(tr("Nie można utworzyć odtwarzacza strumieni: biblioteka mpv odmówiła uruchomienia."));
   for (const Setting& setting : kSettings) setOption(setting.name, setting.value);
