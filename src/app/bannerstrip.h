@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
 
-class QNetworkReply;
 class QWidget;
 
 namespace app {
