@@ -62,7 +62,7 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   platform::DesktopShell shell;
   platform::QtMessageBoxes boxes;
   application.setErrorReport(&boxes);
-  const std::unique_ptr<BannerBackend> banner = bannerBackend(shell);
+  std::unique_ptr<BannerBackend> banner = bannerBackend(shell);
   BannerStrip bannerStrip(*banner);
   if (probes.bannerLoaded) QObject::connect(&bannerStrip, &BannerStrip::shown, &bannerStrip, probes.bannerLoaded);
   TMainForm mainForm(MainFormEnvironment{
@@ -79,7 +79,11 @@ int runProgram(int argc, char** argv, const ProgramProbes& probes) {
   mainForm.CreateSecondaryWindows();
   raiseOnActivation(instance, &mainForm);
   mainForm.show();
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  // The banner's engine ends while the strip it draws into still exists, not after the window.
+  privacyModule.SetEmbeddedBrowser({});
+  banner.reset();
+  return result;
 }
 
 }  // namespace app

@@ -21,5 +21,9 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb
 unset QT_ACCESSIBILITY_OFF
 exec xvfb-run -n "$display" -s "-screen 0 1024x768x24" dbus-run-session -- bash -c "
   /usr/libexec/at-spi-bus-launcher --launch-immediately &
-  sleep 1
+  # The accessibility bus answers before the program starts, so that the program finds it at once.
+  for i in \$(seq 1 100); do
+    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1 && break
+    sleep 0.1
+  done
   /usr/bin/python3 '$here/test_atspi.py' '$work/sieciownik'"
