@@ -17,6 +17,7 @@
 #include "app/bannerloader.h"
 #include "app/bannerstrip.h"
 #include "platform/shell.h"
+#include "tests/support/processtree.h"
 #include "tests/update/testserver.h"
 
 namespace {
@@ -27,17 +28,8 @@ class NoShell final : public platform::Shell {
 };
 
 double treePssMiB() {
-  QHash<QByteArray, QByteArray> parents;
-  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    const QByteArray line = stat.readAll();
-    parents.insert(pid.toLatin1(), line.mid(line.lastIndexOf(')') + 2).split(' ').value(1));
-  }
-  QList<QByteArray> tree{QByteArray::number(getpid())};
-  for (qsizetype i = 0; i < tree.size(); ++i)
-    for (auto it = parents.cbegin(); it != parents.cend(); ++it)
-      if (it.value() == tree[i]) tree << it.key();
+  QList<QByteArray> tree = testsupport::descendantsOf(QByteArray::number(getpid()));
+  tree.prepend(QByteArray::number(getpid()));
   qint64 kb = 0;
   for (const QByteArray& pid : tree) {
     QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(QString::fromLatin1(pid)));

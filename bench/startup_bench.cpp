@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "app/program.h"
+#include "tests/support/processtree.h"
 
 namespace {
 
@@ -32,20 +33,9 @@ qint64 residentKb(const QString& pid) {
 
 // This process and every process it started (the web engine's helpers), added up.
 qint64 treeResidentKb() {
-  QHash<QString, QString> parents;
-  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    parents.insert(pid, QString::fromLatin1(rest.value(1)));
-  }
-  QStringList tree{QString::number(getpid())};
-  for (qsizetype i = 0; i < tree.size(); ++i)
-    for (auto it = parents.cbegin(); it != parents.cend(); ++it)
-      if (it.value() == tree[i]) tree << it.key();
-  qint64 total = 0;
-  for (const QString& pid : tree) total += residentKb(pid);
+  qint64 total = residentKb(QStringLiteral("self"));
+  for (const QByteArray& pid : testsupport::descendantsOf(QByteArray::number(getpid())))
+    total += residentKb(QString::fromLatin1(pid));
   return total;
 }
 

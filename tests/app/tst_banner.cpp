@@ -8,6 +8,7 @@
 #include "app/bannerloader.h"
 #include "app/bannerstrip.h"
 #include "support/fakes.h"
+#include "support/processtree.h"
 #include "support/sandbox.h"
 #include "update/testserver.h"
 
@@ -50,13 +51,7 @@ bool drawsSomething(QWidget* view) {
 // The web engine's page processes: those its zygotes (this process's children) started. Forked
 // from a zygote, they carry its command line.
 int pageProcesses() {
-  QHash<QByteArray, QByteArray> parents;
-  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    const QByteArray line = stat.readAll();
-    parents.insert(pid.toLatin1(), line.mid(line.lastIndexOf(')') + 2).split(' ').value(1));
-  }
+  const QHash<QByteArray, QByteArray> parents = testsupport::parentsOfAll();
   const QByteArray self = QByteArray::number(getpid());
   int count = 0;
   for (auto it = parents.cbegin(); it != parents.cend(); ++it)

@@ -9,6 +9,7 @@
 #include "app/bannerloader.h"
 #include "app/bannerstrip.h"
 #include "support/fakes.h"
+#include "support/processtree.h"
 #include "support/sandbox.h"
 #include "update/testserver.h"
 
@@ -27,24 +28,7 @@ updatetest::Route htmlRoute(int status, const QString& body) {
 const QString kDarkPage = QStringLiteral("<html><body style='margin:0;background:#000'>Sieciownik</body></html>");
 
 // The processes this one started, and theirs.
-int descendants() {
-  QHash<QByteArray, QByteArray> parents;
-  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    const QByteArray line = stat.readAll();
-    parents.insert(pid.toLatin1(), line.mid(line.lastIndexOf(')') + 2).split(' ').value(1));
-  }
-  const QByteArray self = QByteArray::number(getpid());
-  int count = 0;
-  for (auto it = parents.cbegin(); it != parents.cend(); ++it)
-    for (QByteArray up = it.value(); !up.isEmpty() && up != "0"; up = parents.value(up))
-      if (up == self) {
-        ++count;
-        break;
-      }
-  return count;
-}
+int descendants() { return int(testsupport::descendantsOf(QByteArray::number(getpid())).size()); }
 
 // Whether the strip shows the dark page, as the screen has it (the engine's window is another
 // program's, so only the screen holds the two together).

@@ -9,6 +9,7 @@
 #include "app/bannerschedule.h"
 #include "app/bannerstrip.h"
 #include "support/fakes.h"
+#include "support/processtree.h"
 #include "update/testserver.h"
 
 namespace {
@@ -22,16 +23,7 @@ bool engineLoaded() {
   const QByteArray mapped = maps.readAll();
   return mapped.contains("sieciownik-banner.so") || mapped.contains("libQt6WebEngineCore");
 }
-bool startedAProcess() {
-  const QByteArray self = QByteArray::number(getpid());
-  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly)) continue;
-    const QByteArray line = stat.readAll();
-    if (line.mid(line.lastIndexOf(')') + 2).split(' ').value(1) == self) return true;
-  }
-  return false;
-}
+bool startedAProcess() { return !testsupport::descendantsOf(QByteArray::number(getpid())).isEmpty(); }
 
 }  // namespace
 
